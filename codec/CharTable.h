@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kyrel {
+
+// Display texts of the game's 256 byte codes, plus one extra slot (index 256) that the reader uses
+// as its pending-argument marker while the byte just read is a code followed by an argument byte.
+class CharTable {
+public:
+    static constexpr int ArgumentMarker = 256;
+
+    // Fills entries 0 to 255 with the texts the "ROM Text" pane shows and empties the marker.
+    void BuildCharTable();
+
+    // The display text of byte value b; empty when the game byte has no text of its own.
+    [[nodiscard]] const std::u16string& Lookup(std::uint8_t b) const { return m_entries[b]; }
+
+    void SetPendingArgument() { m_entries[ArgumentMarker] = u"1"; }
+    void ClearPendingArgument() { m_entries[ArgumentMarker].clear(); }
+    [[nodiscard]] bool PendingArgument() const { return !m_entries[ArgumentMarker].empty(); }
+
+private:
+    std::array<std::u16string, 257> m_entries;
+};
+
+// True for the six control codes that are followed by one argument byte.
+[[nodiscard]] constexpr bool TakesArgument(std::uint8_t b) {
+    return b == 0x6B || b == 0x6D || b == 0x77 || b == 0x78 || b == 0x79 || b == 0x7A;
+}
+
+inline constexpr std::uint8_t EndCode = 0x7F;
+
+} // namespace kyrel

@@ -1,0 +1,271 @@
+#include "codec/MessageEncoder.h"
+
+#include "codec/CharTable.h"
+
+#include <array>
+#include <string_view>
+
+namespace kyrel {
+
+namespace {
+
+struct Entry {
+    std::u16string_view text;
+    std::uint8_t code;
+};
+
+// The dictionary, grouped by first character; within a group the longer entries come first, so the first
+// entry that matches is the longest one that matches.
+constexpr Entry Dictionary[] = {
+    {u"Her", 0xE4},   {u"Tha", 0xE5},   {u"The", 0xE6},   {u"Thi", 0xE7},   {u"Vrel", 0x6A},  {u"You", 0xE8},
+    {u"and ", 0x8C},  {u"are ", 0x8D},  {u"all ", 0x8E},  {u"ain", 0x8F},   {u"and", 0x90},   {u"at ", 0x91},
+    {u"ast", 0x92},   {u"an", 0x93},    {u"at", 0x94},    {u"ble", 0x95},   {u"ba", 0x96},    {u"be", 0x97},
+    {u"bo", 0x98},    {u"can ", 0x99},  {u"che", 0x9A},   {u"com", 0x9B},   {u"ck", 0x9C},    {u"des", 0x9D},
+    {u"di", 0x9E},    {u"do", 0x9F},    {u"en ", 0xA0},   {u"er ", 0xA1},   {u"ear", 0xA2},   {u"ent", 0xA3},
+    {u"ed ", 0xA4},   {u"en", 0xA5},    {u"er", 0xA6},    {u"ev", 0xA7},    {u"for", 0xA8},   {u"fro", 0xA9},
+    {u"give ", 0xAA}, {u"get", 0xAB},   {u"go", 0xAC},    {u"have", 0xAD},  {u"has", 0xAE},   {u"her", 0xAF},
+    {u"hi", 0xB0},    {u"ha", 0xB1},    {u"ight ", 0xB2}, {u"ing ", 0xB3},  {u"in", 0xB4},    {u"is", 0xB5},
+    {u"it", 0xB6},    {u"just", 0xB7},  {u"know", 0xB8},  {u"ly ", 0xB9},   {u"la", 0xBA},    {u"lo", 0xBB},
+    {u"man", 0xBC},   {u"ma", 0xBD},    {u"me", 0xBE},    {u"mu", 0xBF},    {u"n't ", 0xC0},  {u"non", 0xC1},
+    {u"not", 0xC2},   {u"open", 0xC3},  {u"ound", 0xC4},  {u"out ", 0xC5},  {u"of", 0xC6},    {u"on", 0xC7},
+    {u"or", 0xC8},    {u"per", 0xC9},   {u"ple", 0xCA},   {u"pow", 0xCB},   {u"pro", 0xCC},   {u"re ", 0xCD},
+    {u"re", 0xCE},    {u"some", 0xCF},  {u"se", 0xD0},    {u"sh", 0xD1},    {u"so", 0xD2},    {u"st", 0xD3},
+    {u"ter ", 0xD4},  {u"thin", 0xD5},  {u"ter", 0xD6},   {u"tha", 0xD7},   {u"the", 0xD8},   {u"thi", 0xD9},
+    {u"to", 0xDA},    {u"tr", 0xDB},    {u"up", 0xDC},    {u"ver", 0xDD},   {u"with", 0xDE},  {u"wa", 0xDF},
+    {u"we", 0xE0},    {u"wh", 0xE1},    {u"wi", 0xE2},    {u"you", 0xE3},   {u"... ", 0x43},  {u"(A)", 0x5B},
+    {u"(B)", 0x5C},   {u"(X)", 0x5D},   {u"(Y)", 0x5E},   {u"{[", 0x4A},    {u"]}", 0x4B},    {u"    ", 0x88},
+    {u"   ", 0x89},   {u"  ", 0x8A},    {u"'s ", 0x8B},
+};
+static_assert(std::size(Dictionary) == 105);
+
+std::optional<std::uint8_t> SingleCharacter(char16_t c) {
+    if (c >= u'A' && c <= u'Z')
+        return static_cast<std::uint8_t>(0x00 + (c - u'A'));
+    if (c >= u'a' && c <= u'z')
+        return static_cast<std::uint8_t>(0x1A + (c - u'a'));
+    if (c >= u'0' && c <= u'9')
+        return static_cast<std::uint8_t>(0x34 + (c - u'0'));
+    switch (c) {
+    case u'?': return 0x3F;
+    case u'-': return 0x40;
+    case u'.': return 0x41;
+    case u',': return 0x42;
+    case u'\u00BB': return 0x44;
+    case u'(': return 0x45;
+    case u')': return 0x46;
+    case u'*': return 0x49;
+    case u'\u201D': return 0x4C;
+    case u'^': return 0x4D;
+    case u'<': return 0x4F;
+    case u'>': return 0x50;
+    case u'\'': return 0x51;
+    case u'\u00A4': return 0x58;
+    case u' ': return 0x59;
+    case u'\u00AB': return 0x5A;
+    case u'|': return 0x5F;
+    case u'\u00A1': return 0x60;
+    case u'!': return 0x61;
+    default: return std::nullopt;
+    }
+}
+
+enum class Break { Keep, To1, To2, To0 };
+
+struct Tag {
+    std::u16string_view text;
+    int needsBreakMode; // -1: any
+    int code;           // -1: the tag is dropped
+    Break breakAfter;
+    bool argument;
+};
+
+// Tried in this order; "<BR>" has one row per break mode.
+constexpr Tag Tags[] = {
+    {u"<TOP>", 0, -1, Break::Keep, false},    {u"<BR>", 0, 0x75, Break::To1, false},
+    {u"<BR>", 1, 0x76, Break::Keep, false},   {u"<BR>", 2, 0x73, Break::Keep, false},
+    {u"<P>", -1, 0x7E, Break::To2, false},    {u"<E>", -1, 0x7F, Break::To0, false},
+    {u"<TAB>", -1, 0x88, Break::Keep, false}, {u"<CHOICE>", -1, 0x68, Break::Keep, false},
+    {u"<BORDER>", -1, 0x6B, Break::Keep, true}, {u"<ALIGN>", -1, 0x6D, Break::Keep, true},
+    {u"<COLOR>", -1, 0x77, Break::Keep, true},  {u"<DELAY>", -1, 0x78, Break::Keep, true},
+    {u"<SOUND>", -1, 0x79, Break::Keep, true},  {u"<SPEED>", -1, 0x7A, Break::Keep, true},
+};
+
+bool MatchesAt(const std::u16string& text, std::size_t pos, std::u16string_view entry) {
+    return text.size() - pos >= entry.size() && std::u16string_view(text).substr(pos, entry.size()) == entry;
+}
+
+// The three-character argument field: digits with blanks around them, 0 to 255.
+std::optional<std::uint8_t> ParseArgumentField(std::u16string_view field) {
+    std::size_t first = field.find_first_not_of(u' ');
+    if (first == std::u16string_view::npos)
+        return std::nullopt;
+    std::size_t last = field.find_last_not_of(u' ');
+    int value = 0;
+    for (std::size_t i = first; i <= last; ++i) {
+        if (field[i] < u'0' || field[i] > u'9')
+            return std::nullopt;
+        value = value * 10 + (field[i] - u'0');
+    }
+    if (value > 255)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(value);
+}
+
+std::string ToUtf8(std::u16string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+EncodeError MakeError(const std::u16string& text, std::u16string_view tag, std::size_t fieldPos,
+                      std::u16string_view field) {
+    int line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < fieldPos; ++i) {
+        if (text[i] == u'\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    const int column = static_cast<int>(fieldPos - lineStart) + 1;
+    return {std::u16string(tag), static_cast<std::int32_t>(fieldPos), line, column, std::u16string(field)};
+}
+
+} // namespace
+
+std::string EncodeError::Describe() const {
+    std::string shown;
+    for (char16_t c : field) {
+        if (c == u'\r')
+            shown += "\\r";
+        else if (c == u'\n')
+            shown += "\\n";
+        else
+            shown += ToUtf8(std::u16string_view(&c, 1));
+    }
+    return "The argument of " + ToUtf8(tag) + " at line " + std::to_string(line) + ", column " +
+           std::to_string(column) + " is \"" + shown +
+           "\": it must be a number from 0 to 255 written in three characters, such as 005 or 255.";
+}
+
+std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderState& state,
+                                         const ByteConsumer& consume) {
+    state.EncodePos = 0;
+    state.EncodedByte = 0;
+    state.BreakMode = 0;
+    bool lastWasEndTag = false;
+    bool stopped = false;
+
+    auto handOver = [&](std::uint8_t b) {
+        if (!stopped && !consume(b))
+            stopped = true;
+        return !stopped;
+    };
+
+    const std::size_t length = text.size();
+    std::size_t pos = 0;
+    while (pos < length) {
+        state.EncodePos = static_cast<std::int32_t>(pos);
+        const char16_t c = text[pos];
+        std::optional<std::uint8_t> chosen;
+        std::size_t k = 1;
+        const Tag* argumentTag = nullptr;
+        bool endTag = false;
+
+        bool tagMatched = false;
+        if (c == u'<') {
+            for (const Tag& tag : Tags) {
+                if (tag.needsBreakMode >= 0 && tag.needsBreakMode != state.BreakMode)
+                    continue;
+                if (!MatchesAt(text, pos, tag.text))
+                    continue;
+                tagMatched = true;
+                k = tag.text.size();
+                if (tag.code >= 0)
+                    chosen = static_cast<std::uint8_t>(tag.code);
+                switch (tag.breakAfter) {
+                case Break::Keep: break;
+                case Break::To0: state.BreakMode = 0; break;
+                case Break::To1: state.BreakMode = 1; break;
+                case Break::To2: state.BreakMode = 2; break;
+                }
+                if (tag.argument)
+                    argumentTag = &tag;
+                endTag = tag.code == EndCode;
+                break;
+            }
+        }
+        if (!tagMatched) {
+            for (const Entry& entry : Dictionary) {
+                if (entry.text.front() == c && MatchesAt(text, pos, entry.text)) {
+                    chosen = entry.code;
+                    k = entry.text.size();
+                    break;
+                }
+            }
+            if (!chosen)
+                chosen = SingleCharacter(c);
+        }
+
+        if (chosen) {
+            state.EncodedByte = *chosen;
+            if (argumentTag) {
+                // Check the field before handing over the tag's byte, so a bad field leaves no code behind
+                // that would swallow the next byte as its argument.
+                const std::size_t fieldPos = pos + k;
+                const std::u16string_view field =
+                    std::u16string_view(text).substr(std::min(fieldPos, length), 3);
+                const auto argument = ParseArgumentField(field);
+                if (!argument)
+                    return MakeError(text, argumentTag->text, std::min(fieldPos, length), field);
+                if (!handOver(*chosen) || !handOver(*argument))
+                    return std::nullopt;
+                k += 3;
+            } else if (!handOver(*chosen)) {
+                return std::nullopt;
+            }
+            lastWasEndTag = endTag;
+        }
+        state.EncodedByte = 0;
+        pos += k;
+    }
+    state.EncodePos = static_cast<std::int32_t>(std::min<std::size_t>(pos, INT32_MAX));
+    if (!lastWasEndTag)
+        handOver(EndCode);
+    return std::nullopt;
+}
+
+EncodedMessage EncodeToBytes(const std::u16string& text) {
+    EncodedMessage message;
+    EncoderState state;
+    message.error = EncodeMessage(text, state, [&](std::uint8_t b) {
+        message.bytes.push_back(b);
+        return true;
+    });
+    return message;
+}
+
+} // namespace kyrel
