@@ -1,0 +1,489 @@
+#include "editor/GameDialog.h"
+
+#include "codec/NumberText.h"
+#include "codec/RomFile.h"
+#include "editor/UpDown.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+constexpr int ClientWidth = 550;
+constexpr int ClientHeight = 383;
+constexpr int LastIndex = 672;
+// The index spinner's up arrow stops at this message of bank 1.
+constexpr int Bank1LastIndex = 75;
+constexpr int MaxFiniSpan = 1000;
+
+std::filesystem::path ToFsPath(const QString& path) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+std::optional<double> NumberIn(const QLineEdit* box) {
+    return kyrel::ParseNumber(box->text().toStdU16String());
+}
+
+QString NumberText(double value) {
+    return QString::fromStdU16String(kyrel::FormatNumber(value));
+}
+
+// The pane shows the game's CR LF line breaks as plain line breaks.
+QString ForDisplay(const std::u16string& text) {
+    QString shown = QString::fromStdU16String(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+template <typename T> T* Place(T* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+} // namespace
+
+// Marks one user action: nested handlers run inside the outermost one and share its warning.
+class GameDialog::ActionScope {
+public:
+    explicit ActionScope(GameDialog& dialog) : m_dialog(dialog) {
+        if (m_dialog.m_actionDepth++ == 0)
+            m_dialog.m_warnedInAction = false;
+    }
+    ~ActionScope() { --m_dialog.m_actionDepth; }
+    ActionScope(const ActionScope&) = delete;
+    ActionScope& operator=(const ActionScope&) = delete;
+
+private:
+    GameDialog& m_dialog;
+};
+
+GameDialog::GameDialog(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("GameDialog"));
+    setWindowTitle(QStringLiteral("Kyrel Script Editor"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    CreateControls();
+    CreateMenus();
+    Form_Load();
+
+    const int menuHeight = menuBar()->sizeHint().height();
+    setFixedSize(ClientWidth, ClientHeight + menuHeight);
+    setGeometry(239, 200, ClientWidth, ClientHeight + menuHeight);
+}
+
+GameDialog::~GameDialog() = default;
+
+void GameDialog::CreateControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Client"));
+    client->setFixedSize(ClientWidth, ClientHeight);
+    // The layout is in fixed pixels; a small dialog font keeps every caption inside its place.
+    QFont small = client->font();
+    small.setPointSizeF(8);
+    client->setFont(small);
+    setCentralWidget(client);
+
+    Edit = Place(new QLineEdit(client), "Edit", 160, 8, 217, 19);
+    Edit->hide();
+    Command4 = Place(new QPushButton(QStringLiteral("Preview New Text"), client), "Command4", 344, 336, 105, 25);
+    Command4->setEnabled(false);
+    BankNo = Place(new QLineEdit(QStringLiteral("1"), client), "BankNo", 144, 272, 17, 19);
+    Index = Place(new UpDown(client), "Index", 120, 304, 15, 33);
+    IndexNo = Place(new QLineEdit(QStringLiteral("1"), client), "IndexNo", 144, 312, 33, 19);
+    Bank = Place(new UpDown(client), "Bank", 120, 264, 15, 33);
+
+    Frame3 = Place(new QGroupBox(QStringLiteral("Instructions"), client), "Frame3", 8, 24, 513, 81);
+    Label4 =
+        Place(new QLabel(QStringLiteral("Load any \"Kyrel: Quillmere\" rom and scroll through the multiple Messages. "
+                                        "After finding the one you wish to replace in the \"ROM Text\" view. Type "
+                                        "the replacement text in the \"New Text\" view. It's that simple."),
+                         Frame3),
+              "Label4", 8, 16, 497, 57);
+    Label4->setWordWrap(true);
+    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Frame2 = Place(new QGroupBox(QStringLiteral("New Text"), client), "Frame2", 272, 112, 249, 145);
+    text3 = Place(new QPlainTextEdit(Frame2), "text3", 8, 24, 233, 113);
+    Frame1 = Place(new QGroupBox(QStringLiteral("ROM Text"), client), "Frame1", 8, 112, 257, 145);
+    text1 = Place(new QPlainTextEdit(Frame1), "text1", 8, 24, 241, 113);
+    for (QPlainTextEdit* pane : {text1, text3}) {
+        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pane->setTabChangesFocus(true);
+    }
+
+    Fini = Place(new QLineEdit(QStringLiteral("200"), client), "Fini", 120, 304, 89, 19);
+    Begin = Place(new QLineEdit(QStringLiteral("1"), client), "Begin", 120, 272, 89, 19);
+    OffSet = Place(new QLineEdit(QStringLiteral("0"), client), "OffSet", 400, 264, 81, 19);
+    Command3 = Place(new QPushButton(QStringLiteral("Write New Text"), client), "Command3", 344, 312, 105, 25);
+    Command3->setEnabled(false);
+    Command1 = Place(new QPushButton(QStringLiteral("Load Kyrel ROM"), client), "Command1", 80, 352, 105, 25);
+    Command2 = Place(new QPushButton(QStringLiteral("Other Chars"), client), "Command2", 344, 288, 105, 25);
+    Command2->setEnabled(false);
+    Command5 = Place(new QPushButton(QStringLiteral("Refresh View"), client), "Command5", 80, 328, 105, 25);
+
+    // An etched rule under the menu bar: a dark line with a light one just below it.
+    Line2 = Place(new QFrame(client), "Line2", 0, 1, 552, 1);
+    Line1 = Place(new QFrame(client), "Line1", 0, 0, 552, 1);
+    for (auto [line, colour] :
+         {std::pair{Line1, QColor(0x80, 0x80, 0x80)}, std::pair{Line2, QColor(0xE0, 0xE0, 0xE0)}}) {
+        line->setFrameShape(QFrame::NoFrame);
+        line->setAutoFillBackground(true);
+        QPalette palette = line->palette();
+        palette.setColor(QPalette::Window, colour);
+        line->setPalette(palette);
+    }
+
+    Label6 = Place(new QLabel(QStringLiteral("Bank:"), client), "Label6", 88, 272, 33, 17);
+    Label5 = Place(new QLabel(QStringLiteral("Index:"), client), "Label5", 88, 312, 33, 17);
+    Label3 = Place(new QLabel(QStringLiteral("Write to OffSet:"), client), "Label3", 320, 264, 73, 17);
+    Label2 = Place(new QLabel(QStringLiteral("Ending Value:"), client), "Label2", 48, 304, 73, 17);
+    Label1 = Place(new QLabel(QStringLiteral("Starting Value:"), client), "Label1", 48, 272, 73, 17);
+    for (QPushButton* button : {Command1, Command2, Command3, Command4, Command5})
+        button->setAutoDefault(false);
+
+    const QWidget* tabOrder[] = {Command1, Command3, OffSet, Begin,  Fini,     text1, text3,   Command2,
+                                 Bank,     IndexNo,  Index,  BankNo, Command4, Edit,  Command5};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        QWidget::setTabOrder(const_cast<QWidget*>(tabOrder[i - 1]), const_cast<QWidget*>(tabOrder[i]));
+    Command1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this, &GameDialog::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &GameDialog::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &GameDialog::Command3_Click);
+    connect(Command5, &QPushButton::clicked, this, &GameDialog::Command5_Click);
+    connect(Bank, &UpDown::UpClick, this, &GameDialog::Bank_UpClick);
+    connect(Bank, &UpDown::DownClick, this, &GameDialog::Bank_DownClick);
+    connect(Index, &UpDown::UpClick, this, &GameDialog::Index_UpClick);
+    connect(Index, &UpDown::DownClick, this, &GameDialog::Index_DownClick);
+    // textChanged fires for the program's own changes too, at once, and not when the same text is set again.
+    connect(BankNo, &QLineEdit::textChanged, this, &GameDialog::BankNo_Change);
+    connect(IndexNo, &QLineEdit::textChanged, this, &GameDialog::IndexNo_Change);
+    connect(Begin, &QLineEdit::textChanged, this, &GameDialog::Begin_Change);
+}
+
+void GameDialog::CreateMenus() {
+    auto addMenu = [this](const char* name, const QString& caption) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    auto addItem = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+
+    FileMenu = addMenu("FileMenu", QStringLiteral("&File"));
+    FileOpen = addItem(FileMenu, "FileOpen", QStringLiteral("&Open"));
+
+    ViewMenu = addMenu("ViewMenu", QStringLiteral("&View"));
+    ViewByByte = addItem(ViewMenu, "ViewByByte", QStringLiteral("View By &Byte"));
+    ViewByIndex = addItem(ViewMenu, "ViewByIndex", QStringLiteral("View By Bank/&Index"));
+    ViewByByte->setCheckable(true);
+    ViewByIndex->setCheckable(true);
+
+    OptionMenu = addMenu("OptionMenu", QStringLiteral("&Options"));
+    OptionSplash = addItem(OptionMenu, "OptionSplash", QStringLiteral("&Splash Screen on Load"));
+    OptionSplash->setCheckable(true);
+    OptionMenu->menuAction()->setEnabled(false);
+
+    HelpMenu = addMenu("HelpMenu", QStringLiteral("&Help"));
+    HelpTags = addItem(HelpMenu, "HelpTags", QStringLiteral("<&Tags>"));
+    HelpTags->setEnabled(false);
+    readme = addItem(HelpMenu, "readme", QStringLiteral("See Readme.txt"));
+    AboutBox = addItem(HelpMenu, "AboutBox", QStringLiteral("&About"));
+
+    connect(FileOpen, &QAction::triggered, this, &GameDialog::FileOpen_Click);
+    // The view handlers set both check marks themselves, whatever Qt's own toggle did.
+    connect(ViewByByte, &QAction::triggered, this, &GameDialog::ViewByByte_Click);
+    connect(ViewByIndex, &QAction::triggered, this, &GameDialog::ViewByIndex_Click);
+    connect(OptionSplash, &QAction::triggered, this, [this] {
+        OptionSplash->setChecked(!OptionSplash->isChecked()); // undo Qt's toggle: the handler does the toggling
+        OptionSplash_Click();
+    });
+    connect(AboutBox, &QAction::triggered, this, &GameDialog::AboutBox_Click);
+}
+
+void GameDialog::Form_Load() {
+    m_charTable.BuildCharTable();
+    ViewByIndex_Click();
+    m_positions.NextMessagePos = 0;
+    m_bankStart[1] = kyrel::Bank1Start;
+    m_bankStart[2] = kyrel::Bank2Start;
+    // The splash screen is shown here only when its option is checked, which it never is at start.
+}
+
+bool GameDialog::ByteView() const {
+    return ViewByByte->isChecked();
+}
+
+void GameDialog::Warn(const QString& text) {
+    if (m_warnedInAction)
+        return;
+    m_warnedInAction = true;
+    QMessageBox::warning(this, windowTitle(), text);
+}
+
+std::optional<QString> GameDialog::ReadMessage(const QString& path) {
+    const kyrel::StopRule rule = ByteView() ? kyrel::StopRule::ByteView(NumberIn(Fini)) : kyrel::StopRule::IndexView();
+    const kyrel::ReadResult result = kyrel::ReadMessage(ToFsPath(path), m_positions, m_charTable, rule);
+    if (!result.ok())
+        return QString::fromStdString(result.error);
+    text1->setPlainText(ForDisplay(result.text));
+    m_positions = result.state;
+    Command3->setEnabled(true);
+    return std::nullopt;
+}
+
+void GameDialog::RefreshView() {
+    ActionScope scope(*this);
+    if (ByteView()) {
+        // While the user is still typing a position there is nothing to read yet.
+        const auto begin = NumberIn(Begin);
+        const auto position = begin ? kyrel::RoundToInt32(*begin) : std::nullopt;
+        if (!position)
+            return;
+        m_positions.ReadPos = *position;
+    } else {
+        Begin->setText(QString::number(m_positions.ReadPos));
+    }
+
+    const auto fini = NumberIn(Fini);
+    const auto begin = NumberIn(Begin);
+    if (fini && begin && *fini - *begin > MaxFiniSpan)
+        Fini->setText(NumberText(*begin + MaxFiniSpan));
+
+    if (const auto failure = ReadMessage(m_romPath))
+        Warn(tr("The message could not be read.\n\n%1").arg(*failure));
+}
+
+void GameDialog::Command1_Click() {
+    ActionScope scope(*this);
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("CommonDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("SMC Rom Format (*.smc)"), QStringLiteral("All Files (*.*)")});
+    dialog.selectNameFilter(QStringLiteral("SMC Rom Format (*.smc)"));
+    dialog.setDirectory(QDir::currentPath());
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    m_romPath = dialog.selectedFiles().constFirst();
+    // A file that cannot be read leaves the window as it was, without a word.
+    (void)ReadMessage(m_romPath);
+}
+
+void GameDialog::FileOpen_Click() {
+    Command1_Click();
+}
+
+void GameDialog::Command5_Click() {
+    ActionScope scope(*this);
+    if (RomLoaded())
+        RefreshView();
+}
+
+void GameDialog::ViewByByte_Click() {
+    ActionScope scope(*this);
+    SetViewControls(true);
+    m_positions.ReadPos = 1;
+    if (RomLoaded())
+        RefreshView();
+}
+
+void GameDialog::ViewByIndex_Click() {
+    ActionScope scope(*this);
+    SetViewControls(false);
+    m_positions.ReadPos = kyrel::Bank1Start;
+}
+
+void GameDialog::SetViewControls(bool byteView) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{Label1, Label2, Begin, Fini, Label3, OffSet, Command5})
+        widget->setVisible(byteView);
+    for (QWidget* widget : std::initializer_list<QWidget*>{Label5, Label6, Bank, Index, BankNo, IndexNo})
+        widget->setVisible(!byteView);
+    ViewByByte->setChecked(byteView);
+    ViewByIndex->setChecked(!byteView);
+}
+
+void GameDialog::Bank_UpClick() {
+    ActionScope scope(*this);
+    const auto bank = NumberIn(BankNo);
+    if (!bank)
+        return;
+    BankNo->setText(*bank == 2 ? QStringLiteral("1") : NumberText(*bank + 1));
+}
+
+void GameDialog::Bank_DownClick() {
+    ActionScope scope(*this);
+    const auto bank = NumberIn(BankNo);
+    if (!bank)
+        return;
+    BankNo->setText(*bank == 1 ? QStringLiteral("2") : NumberText(*bank - 1));
+}
+
+void GameDialog::BankNo_Change() {
+    ActionScope scope(*this);
+    auto bank = NumberIn(BankNo);
+    if (!bank)
+        return;
+    if (*bank > 2)
+        BankNo->setText(QStringLiteral("1"));
+    bank = NumberIn(BankNo);
+    if (!bank)
+        return;
+    if (*bank < 1)
+        BankNo->setText(QStringLiteral("2"));
+    IndexNo->setText(QStringLiteral("1"));
+
+    bank = NumberIn(BankNo);
+    const auto entry = bank ? kyrel::RoundToInt32(*bank) : std::nullopt;
+    if (!entry || *entry < 0 || *entry >= static_cast<int>(m_bankStart.size()))
+        return;
+    m_positions.ReadPos = m_bankStart[static_cast<std::size_t>(*entry)];
+    if (RomLoaded())
+        RefreshView();
+}
+
+void GameDialog::Index_UpClick() {
+    ActionScope scope(*this);
+    const auto bank = NumberIn(BankNo);
+    const auto index = NumberIn(IndexNo);
+    if (!bank || !index)
+        return;
+    if (*bank == 1 && *index == Bank1LastIndex)
+        return;
+    IndexNo->setText(*index == LastIndex ? QStringLiteral("1") : NumberText(*index + 1));
+    m_positions.ReadPos = m_positions.NextMessagePos;
+    if (RomLoaded())
+        RefreshView();
+}
+
+void GameDialog::Index_DownClick() {
+    ActionScope scope(*this);
+    const auto index = NumberIn(IndexNo);
+    if (!index)
+        return;
+    IndexNo->setText(*index == 1 ? QString::number(LastIndex) : NumberText(*index - 1));
+    if (RomLoaded())
+        RefreshView();
+}
+
+void GameDialog::IndexNo_Change() {
+    ActionScope scope(*this);
+    auto index = NumberIn(IndexNo);
+    if (!index)
+        return;
+    if (*index > LastIndex)
+        IndexNo->setText(QString::number(LastIndex));
+    index = NumberIn(IndexNo);
+    if (!index)
+        return;
+    if (*index < 1)
+        IndexNo->setText(QStringLiteral("1"));
+    if (RomLoaded())
+        RefreshView();
+}
+
+void GameDialog::Begin_Change() {
+    ActionScope scope(*this);
+    const auto begin = NumberIn(Begin);
+    if (begin && *begin <= 0)
+        Begin->setText(QStringLiteral("1"));
+}
+
+void GameDialog::Command3_Click() {
+    ActionScope scope(*this);
+    QString text = text3->toPlainText();
+    if (text.isEmpty()) {
+        m_warnedInAction = true;
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"),
+                        QStringLiteral("You can not leave this field blank to write to this file!"), QMessageBox::Ok,
+                        this);
+        box.exec();
+    } else {
+        // The pane's line ends are CR LF to the encoder, which skips them.
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        const std::filesystem::path path = ToFsPath(m_romPath);
+        const QString shownPath = QDir::toNativeSeparators(m_romPath);
+        const std::int32_t start = m_positions.ViewStartPos;
+
+        // Encode everything before writing anything: a write that stopped midway would leave a message without
+        // its end code, and the game would run on into the next one.
+        std::vector<std::uint8_t> bytes;
+        const auto badField = kyrel::EncodeMessage(text.toStdU16String(), m_encoder, [&](std::uint8_t b) {
+            bytes.push_back(b);
+            return true;
+        });
+        const kyrel::SizeResult size = badField ? kyrel::SizeResult{} : kyrel::RomFileSize(path);
+        const auto needed = static_cast<std::int64_t>(bytes.size());
+        if (badField) {
+            Warn(tr("Nothing was written.\n\n%1").arg(QString::fromStdString(badField->Describe())));
+        } else if (!size.ok()) {
+            Warn(tr("Nothing was written.\n\n%1").arg(QString::fromStdString(size.error)));
+        } else if (start < 1 || start + needed - 1 > size.size) {
+            Warn(tr("Nothing was written: the new text needs %1 bytes from position %2, but \"%3\" has only %4 bytes.")
+                     .arg(needed)
+                     .arg(start)
+                     .arg(shownPath)
+                     .arg(size.size));
+        } else {
+            const kyrel::MessageLength old = kyrel::MeasureMessage(path, start);
+            bool go = true;
+            if (old.ok() && old.terminated && needed > old.bytes) {
+                go = QMessageBox::question(this, windowTitle(),
+                                           tr("The new text needs %1 bytes, but the message at position %2 has "
+                                              "only %3 bytes.\n\nWriting it overwrites the %4 bytes after that "
+                                              "message. Write it anyway?")
+                                               .arg(needed)
+                                               .arg(start)
+                                               .arg(old.bytes)
+                                               .arg(needed - old.bytes),
+                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+            }
+            for (std::int32_t WriteCount = 0; go && WriteCount < needed; ++WriteCount) {
+                const kyrel::Status written =
+                    kyrel::WriteRomByte(path, start + WriteCount, bytes[static_cast<std::size_t>(WriteCount)]);
+                if (!written.ok()) {
+                    Warn(tr("The write stopped after %1 of %2 bytes.\n\n%3")
+                             .arg(WriteCount)
+                             .arg(needed)
+                             .arg(QString::fromStdString(written.error)));
+                    break;
+                }
+            }
+        }
+    }
+    m_encoder.BreakMode = 0;
+    m_positions.ReadPos = m_positions.ViewStartPos;
+    RefreshView();
+}
+
+void GameDialog::Command2_Click() {}
+
+void GameDialog::OptionSplash_Click() {
+    OptionSplash->setChecked(!OptionSplash->isChecked());
+}
+
+void GameDialog::AboutBox_Click() {}

@@ -1,0 +1,38 @@
+#include "editor/UpDown.h"
+
+#include <QKeyEvent>
+#include <QToolButton>
+
+UpDown::UpDown(QWidget* parent) : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this)) {
+    m_up->setObjectName(QStringLiteral("Up"));
+    m_down->setObjectName(QStringLiteral("Down"));
+    for (QToolButton* button : {m_up, m_down}) {
+        // The pair takes the focus as one control; the arrows themselves only take clicks.
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoRepeat(true);
+    }
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    setFocusPolicy(Qt::StrongFocus);
+    connect(m_up, &QToolButton::clicked, this, &UpDown::UpClick);
+    connect(m_down, &QToolButton::clicked, this, &UpDown::DownClick);
+}
+
+void UpDown::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Up) {
+        emit UpClick();
+    } else if (event->key() == Qt::Key_Down) {
+        emit DownClick();
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void UpDown::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int upHeight = height() / 2;
+    m_up->setGeometry(0, 0, width(), upHeight);
+    m_down->setGeometry(0, upHeight, width(), height() - upHeight);
+}

@@ -1,0 +1,49 @@
+#include "tests/support/ModalAnswerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton answer) : m_answer(answer) {
+    m_timer.setInterval(1);
+    connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::Poll);
+    m_timer.start();
+}
+
+void ModalAnswerer::Poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || box->property("answered").toBool())
+        return;
+    box->setProperty("answered", true);
+    m_boxes.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                    box->standardButton(box->defaultButton())});
+    QAbstractButton* button = box->button(m_answer);
+    if (!button)
+        button = box->buttons().value(0);
+    button->click();
+}
+
+void AnswerFileDialog(const QString& path) {
+    auto* poll = new QTimer;
+    poll->setInterval(1);
+    QObject::connect(poll, &QTimer::timeout, [poll, path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        // The whole path at once: typing it key by key opens the completion popup on every folder.
+        name->setText(path);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    poll->start();
+}

@@ -1,0 +1,847 @@
+// The main window driven through its real controls: start-up state, loading through the file dialog,
+// the nested reads of the spinners and boxes, both views, and writing new text into a synthetic ROM.
+#include "editor/GameDialog.h"
+#include "tests/support/ModalAnswerer.h"
+#include "tests/support/SyntheticRom.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+#include <unistd.h>
+
+using kyrel::Bank1Start;
+using kyrel::Bank2Start;
+using kyrel::testing::SyntheticRom;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+// Messages named after their place, so the pane tells where a read started: "B1M7" is bank 1's seventh.
+QString MessageName(int bank, int index) {
+    return QStringLiteral("B%1M%2").arg(bank).arg(index);
+}
+QString Shown(int bank, int index) {
+    return MessageName(bank, index) + QStringLiteral("\n\n");
+}
+const QString Terminator = QStringLiteral("\n\n");
+
+// Position of the end code of a message "BbMi" (letters and digits encode one byte each).
+std::int32_t EndOf(std::int32_t start, int bank, int index) {
+    return start + static_cast<std::int32_t>(MessageName(bank, index).size());
+}
+
+SyntheticRom MakeRom() {
+    SyntheticRom rom;
+    std::int32_t position = Bank1Start;
+    for (int i = 1; i <= 80; ++i)
+        position = rom.PutText(position, MessageName(1, i).toStdU16String());
+    position = Bank2Start;
+    for (int i = 1; i <= 10; ++i)
+        position = rom.PutText(position, MessageName(2, i).toStdU16String());
+    return rom;
+}
+
+} // namespace
+
+class TestGameDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithEveryControlInPlace_data();
+    void startsWithEveryControlInPlace();
+    void startsWithMenusAndState();
+    void startsWithTabOrder();
+
+    void loadsThroughTheFileDialog();
+    void cancelledDialogLoadsNothing();
+    void unreadableChoiceEndsQuietly();
+
+    void indexUpAfterSwitchReadsTheSecondMessage();
+    void indexUpStepsThroughMessages();
+    void indexDownRereadsTheTerminator();
+    void indexDownAfterSwitchShowsTerminatorOfFirstMessage();
+    void bankChange_data();
+    void bankChange();
+    void indexUpStopsAtBank1Index75();
+    void indexWrapsAt672();
+    void typedIndexIsClamped_data();
+    void typedIndexIsClamped();
+    void noNumberInABoxChangesNothing();
+
+    void byteViewReadsFromBegin();
+    void byteViewBeforeLoadReadsFromFirstByte();
+    void refreshClampsFini_data();
+    void refreshClampsFini();
+    void beginIsKeptAboveZero_data();
+    void beginIsKeptAboveZero();
+    void readBeforeFirstByteWarnsOnce();
+    void removedRomWarnsOncePerAction();
+
+    void writesExactBytesAtViewStart();
+    void writesTheSameBytesTwice();
+    void emptyPaneIsRefused();
+    void lineEndsOnlyWriteTheEndCode();
+    void badArgumentWritesNothing();
+    void longerTextAsksFirst_data();
+    void longerTextAsksFirst();
+    void writePastTheEndIsRefused();
+    void readOnlyRomIsReported();
+
+private:
+    template <typename T> T* Get(const char* name) {
+        T* widget = m_dialog->findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("no control named %s", name);
+        return widget;
+    }
+    QString Pane() { return Get<QPlainTextEdit>("text1")->toPlainText(); }
+    void Load(const QString& path);
+    void Click(const char* spinner, bool up);
+    void Type(const char* box, const QString& text);
+    void Write(const QString& text);
+    Bytes FileBytes() const { return kyrel::testing::ReadFileBytes(QFile::encodeName(m_romPath).toStdString()); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_romPath;
+    SyntheticRom m_rom;
+    std::unique_ptr<GameDialog> m_dialog;
+    std::unique_ptr<ModalAnswerer> m_boxes;
+};
+
+void TestGameDialog::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_romPath = m_dir->filePath(QStringLiteral("quillmere.smc"));
+    m_rom = MakeRom();
+    QVERIFY(m_rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
+    m_boxes = std::make_unique<ModalAnswerer>();
+    m_dialog = std::make_unique<GameDialog>();
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+}
+
+void TestGameDialog::cleanup() {
+    m_dialog.reset();
+    m_boxes.reset();
+    QVERIFY(!QApplication::activeModalWidget());
+    m_dir.reset();
+}
+
+void TestGameDialog::Load(const QString& path) {
+    AnswerFileDialog(path);
+    QTest::mouseClick(Get<QPushButton>("Command1"), Qt::LeftButton);
+}
+
+void TestGameDialog::Click(const char* spinner, bool up) {
+    auto* arrows = Get<QWidget>(spinner);
+    QToolButton* arrow = arrows->findChild<QToolButton*>(QLatin1String(up ? "Up" : "Down"));
+    QTest::mouseClick(arrow, Qt::LeftButton);
+}
+
+void TestGameDialog::Type(const char* box, const QString& text) {
+    auto* edit = Get<QLineEdit>(box);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+void TestGameDialog::Write(const QString& text) {
+    Get<QPlainTextEdit>("text3")->setPlainText(text);
+    QTest::mouseClick(Get<QPushButton>("Command3"), Qt::LeftButton);
+}
+
+// ---- start-up -------------------------------------------------------------------------------------------
+
+void TestGameDialog::startsWithEveryControlInPlace_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("place");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("text");
+
+    const QString instructions = QStringLiteral(
+        "Load any \"Kyrel: Quillmere\" rom and scroll through the multiple Messages. After finding the one you wish "
+        "to replace in the \"ROM Text\" view. Type the replacement text in the \"New Text\" view. It's that simple.");
+    auto row = [](const char* name, QRect place, bool visible, bool enabled, const QString& text) {
+        QTest::newRow(name) << QString::fromLatin1(name) << place << visible << enabled << text;
+    };
+    row("Edit", {160, 8, 217, 19}, false, true, {});
+    row("Command4", {344, 336, 105, 25}, true, false, QStringLiteral("Preview New Text"));
+    row("BankNo", {144, 272, 17, 19}, true, true, QStringLiteral("1"));
+    row("Index", {120, 304, 15, 33}, true, true, {});
+    row("IndexNo", {144, 312, 33, 19}, true, true, QStringLiteral("1"));
+    row("Bank", {120, 264, 15, 33}, true, true, {});
+    row("Frame3", {8, 24, 513, 81}, true, true, QStringLiteral("Instructions"));
+    row("Label4", {8, 16, 497, 57}, true, true, instructions);
+    row("Frame2", {272, 112, 249, 145}, true, true, QStringLiteral("New Text"));
+    row("text3", {8, 24, 233, 113}, true, true, {});
+    row("Frame1", {8, 112, 257, 145}, true, true, QStringLiteral("ROM Text"));
+    row("text1", {8, 24, 241, 113}, true, true, {});
+    row("Fini", {120, 304, 89, 19}, false, true, QStringLiteral("200"));
+    row("Begin", {120, 272, 89, 19}, false, true, QStringLiteral("1"));
+    row("OffSet", {400, 264, 81, 19}, false, true, QStringLiteral("0"));
+    row("Command3", {344, 312, 105, 25}, true, false, QStringLiteral("Write New Text"));
+    row("Command1", {80, 352, 105, 25}, true, true, QStringLiteral("Load Kyrel ROM"));
+    row("Command2", {344, 288, 105, 25}, true, false, QStringLiteral("Other Chars"));
+    row("Command5", {80, 328, 105, 25}, false, true, QStringLiteral("Refresh View"));
+    row("Line2", {0, 1, 552, 1}, true, true, {});
+    row("Line1", {0, 0, 552, 1}, true, true, {});
+    row("Label6", {88, 272, 33, 17}, true, true, QStringLiteral("Bank:"));
+    row("Label5", {88, 312, 33, 17}, true, true, QStringLiteral("Index:"));
+    row("Label3", {320, 264, 73, 17}, false, true, QStringLiteral("Write to OffSet:"));
+    row("Label2", {48, 304, 73, 17}, false, true, QStringLiteral("Ending Value:"));
+    row("Label1", {48, 272, 73, 17}, false, true, QStringLiteral("Starting Value:"));
+}
+
+void TestGameDialog::startsWithEveryControlInPlace() {
+    QFETCH(QString, name);
+    QFETCH(QRect, place);
+    QFETCH(bool, visible);
+    QFETCH(bool, enabled);
+    QFETCH(QString, text);
+
+    auto* control = m_dialog->findChild<QWidget*>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), place);
+    QCOMPARE(control->isVisibleTo(m_dialog.get()), visible);
+    QCOMPARE(control->isEnabled(), enabled);
+    QString shown;
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        shown = edit->text();
+    else if (auto* button = qobject_cast<QAbstractButton*>(control))
+        shown = button->text();
+    else if (auto* label = qobject_cast<QLabel*>(control))
+        shown = label->text();
+    else if (auto* frame = qobject_cast<QGroupBox*>(control))
+        shown = frame->title();
+    else if (auto* pane = qobject_cast<QPlainTextEdit*>(control))
+        shown = pane->toPlainText();
+    QCOMPARE(shown, text);
+}
+
+void TestGameDialog::startsWithMenusAndState() {
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Kyrel Script Editor"));
+    QCOMPARE(m_dialog->centralWidget()->size(), QSize(550, 383));
+    QCOMPARE(m_dialog->minimumSize(), m_dialog->maximumSize());
+    QVERIFY(m_dialog->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(m_dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(Get<QPushButton>("Command1")->hasFocus());
+
+    struct Item {
+        const char* name;
+        const char* caption;
+        bool enabled;
+        bool checked;
+    };
+    const Item items[] = {
+        {"FileMenu", "&File", true, false},
+        {"FileOpen", "&Open", true, false},
+        {"ViewMenu", "&View", true, false},
+        {"ViewByByte", "View By &Byte", true, false},
+        {"ViewByIndex", "View By Bank/&Index", true, true},
+        {"OptionMenu", "&Options", false, false},
+        {"OptionSplash", "&Splash Screen on Load", true, false},
+        {"HelpMenu", "&Help", true, false},
+        {"HelpTags", "<&Tags>", false, false},
+        {"readme", "See Readme.txt", true, false},
+        {"AboutBox", "&About", true, false},
+    };
+    QStringList order;
+    for (QAction* top : m_dialog->menuBar()->actions()) {
+        order << top->objectName();
+        for (QAction* item : top->menu()->actions())
+            order << item->objectName();
+    }
+    QStringList expectedOrder;
+    for (const Item& item : items) {
+        expectedOrder << QString::fromLatin1(item.name);
+        auto* action = m_dialog->findChild<QAction*>(QLatin1String(item.name));
+        QVERIFY2(action, item.name);
+        QCOMPARE(action->text(), QString::fromUtf8(item.caption));
+        QCOMPARE(action->isEnabled(), item.enabled);
+        QCOMPARE(action->isChecked(), item.checked);
+        QVERIFY(action->shortcut().isEmpty());
+    }
+    QCOMPARE(order, expectedOrder);
+
+    // "See Readme.txt" can be chosen and does nothing.
+    m_dialog->findChild<QAction*>(QStringLiteral("readme"))->trigger();
+    QVERIFY(m_boxes->Boxes().isEmpty());
+
+    QCOMPARE(m_dialog->ReadPos(), Bank1Start);
+    QCOMPARE(m_dialog->NextMessagePos(), 0);
+    QCOMPARE(m_dialog->ViewStartPos(), 0);
+    QCOMPARE(m_dialog->BankStart(0), 0);
+    QCOMPARE(m_dialog->BankStart(1), 483649);
+    QCOMPARE(m_dialog->BankStart(2), 918210);
+    QCOMPARE(m_dialog->BankStart(3), 0);
+    QVERIFY(m_dialog->RomPath().isEmpty());
+    QCOMPARE(m_dialog->CharTable().Lookup(0x00), std::u16string(u"A"));
+    QVERIFY(!m_dialog->CharTable().PendingArgument());
+}
+
+void TestGameDialog::startsWithTabOrder() {
+    // Make every control reachable so the whole chain can be walked.
+    m_dialog->ViewByByte_Click();
+    const QStringList expected = {QStringLiteral("Command1"), QStringLiteral("OffSet"), QStringLiteral("Begin"),
+                                  QStringLiteral("Fini"),     QStringLiteral("text1"),  QStringLiteral("text3"),
+                                  QStringLiteral("Command5")};
+    QStringList seen;
+    QWidget* start = Get<QWidget>("Command1");
+    start->setFocus();
+    for (int i = 0; i < 20; ++i) {
+        const QString name = QApplication::focusWidget()->objectName();
+        if (!seen.isEmpty() && name == seen.constFirst())
+            break;
+        seen << name;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(seen, expected);
+
+    m_dialog->ViewByIndex_Click();
+    start->setFocus();
+    seen.clear();
+    for (int i = 0; i < 20; ++i) {
+        const QString name = QApplication::focusWidget()->objectName();
+        if (!seen.isEmpty() && name == seen.constFirst())
+            break;
+        seen << name;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(seen, (QStringList{QStringLiteral("Command1"), QStringLiteral("text1"), QStringLiteral("text3"),
+                                QStringLiteral("Bank"), QStringLiteral("IndexNo"), QStringLiteral("Index"),
+                                QStringLiteral("BankNo")}));
+}
+
+// ---- loading --------------------------------------------------------------------------------------------
+
+void TestGameDialog::loadsThroughTheFileDialog() {
+    Load(m_romPath);
+    QCOMPARE(m_dialog->RomPath(), m_romPath);
+    QCOMPARE(Pane(), Shown(1, 1));
+    QVERIFY(Get<QPushButton>("Command3")->isEnabled());
+    QCOMPARE(m_dialog->ViewStartPos(), Bank1Start);
+    QCOMPARE(m_dialog->ReadPos(), EndOf(Bank1Start, 1, 1));
+    QCOMPARE(m_dialog->NextMessagePos(), EndOf(Bank1Start, 1, 1) + 1);
+    // Loading does not go through the refresh, so the hidden boxes keep their texts.
+    QCOMPARE(Get<QLineEdit>("Begin")->text(), QStringLiteral("1"));
+
+    // Loading again reads from where the last read stopped: just the end code.
+    Load(m_romPath);
+    QCOMPARE(Pane(), Terminator);
+    QVERIFY(m_boxes->Boxes().isEmpty());
+}
+
+void TestGameDialog::cancelledDialogLoadsNothing() {
+    Load(QString());
+    QVERIFY(m_dialog->RomPath().isEmpty());
+    QVERIFY(!Get<QPushButton>("Command3")->isEnabled());
+
+    Load(m_romPath);
+    const QString before = Pane();
+    Load(QString());
+    QCOMPARE(m_dialog->RomPath(), m_romPath);
+    QCOMPARE(Pane(), before);
+}
+
+void TestGameDialog::unreadableChoiceEndsQuietly() {
+    Load(m_romPath);
+    const auto positions = std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos());
+    // Too short to reach the first bank.
+    const QString shortRom = m_dir->filePath(QStringLiteral("short.smc"));
+    QVERIFY(SyntheticRom(1000).Save(QFile::encodeName(shortRom).toStdString()).ok());
+    Load(shortRom);
+    QCOMPARE(m_dialog->RomPath(), shortRom);
+    QCOMPARE(Pane(), Shown(1, 1));
+    QCOMPARE(std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos()), positions);
+    QVERIFY(m_boxes->Boxes().isEmpty());
+}
+
+// ---- index view -----------------------------------------------------------------------------------------
+
+void TestGameDialog::indexUpAfterSwitchReadsTheSecondMessage() {
+    Load(m_romPath);
+    m_dialog->findChild<QAction*>(QStringLiteral("ViewByIndex"))->trigger();
+    QCOMPARE(m_dialog->ReadPos(), Bank1Start);
+    QCOMPARE(Pane(), Shown(1, 1)); // the switch itself reads nothing
+    Click("Index", true);
+    // The nested read takes the whole first message, so the spinner's own read shows the second.
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("2"));
+    QCOMPARE(Pane(), Shown(1, 2));
+    QCOMPARE(Get<QLineEdit>("Begin")->text(), QString::number(EndOf(Bank1Start, 1, 1) + 1));
+}
+
+void TestGameDialog::indexUpStepsThroughMessages() {
+    Load(m_romPath);
+    std::int32_t start = EndOf(Bank1Start, 1, 1) + 1;
+    for (int i = 2; i <= 5; ++i) {
+        Click("Index", true);
+        QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QString::number(i));
+        QCOMPARE(Pane(), Shown(1, i));
+        QCOMPARE(m_dialog->ViewStartPos(), start);
+        start = EndOf(start, 1, i) + 1;
+    }
+}
+
+void TestGameDialog::indexDownRereadsTheTerminator() {
+    Load(m_romPath);
+    Click("Index", true);
+    const std::int32_t end = EndOf(EndOf(Bank1Start, 1, 1) + 1, 1, 2);
+    Click("Index", false);
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
+    QCOMPARE(Pane(), Terminator);
+    QCOMPARE(m_dialog->ViewStartPos(), end);
+    QCOMPARE(m_dialog->NextMessagePos(), end + 1);
+    // Down from 1 wraps the counter; the messages do not go back.
+    Click("Index", false);
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("672"));
+    QCOMPARE(Pane(), Terminator);
+    // The counter and the messages drift apart: up shows the message after the one shown last.
+    Click("Index", true);
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
+    QCOMPARE(Pane(), Shown(1, 3));
+}
+
+void TestGameDialog::indexDownAfterSwitchShowsTerminatorOfFirstMessage() {
+    Load(m_romPath);
+    Click("Index", true);
+    Click("Index", true);
+    m_dialog->ViewByIndex_Click();
+    Click("Index", false);
+    // The nested read decodes bank 1's first message; the spinner then rereads from its end code.
+    QCOMPARE(Pane(), Terminator);
+    QCOMPARE(m_dialog->ViewStartPos(), EndOf(Bank1Start, 1, 1));
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("2"));
+    Click("Index", true);
+    QCOMPARE(Pane(), Shown(1, 2));
+}
+
+void TestGameDialog::bankChange_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("action"); // "up", "down" or text to type
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("bankShown");
+
+    QTest::newRow("up from 1") << "1"
+                               << "up"
+                               << "2" << 2;
+    QTest::newRow("up from 2") << "2"
+                               << "up"
+                               << "1" << 1;
+    QTest::newRow("down from 1") << "1"
+                                 << "down"
+                                 << "2" << 2;
+    QTest::newRow("down from 2") << "2"
+                                 << "down"
+                                 << "1" << 1;
+    QTest::newRow("up from 1.5") << "1.5"
+                                 << "up"
+                                 << "1" << 1;
+    QTest::newRow("typed 3") << "2"
+                             << "3"
+                             << "1" << 1;
+    QTest::newRow("typed 10") << "2"
+                              << "10"
+                              << "1" << 1;
+    QTest::newRow("typed 0") << "1"
+                             << "0"
+                             << "2" << 2;
+    QTest::newRow("typed -1") << "1"
+                              << "-1"
+                              << "2" << 2;
+    QTest::newRow("typed 1.5") << "1"
+                               << "1.5"
+                               << "1.5" << 2;
+    QTest::newRow("typed 1.4") << "2"
+                               << "1.4"
+                               << "1.4" << 1;
+    QTest::newRow("typed 2.0") << "1"
+                               << "2.0"
+                               << "2.0" << 2;
+}
+
+void TestGameDialog::bankChange() {
+    QFETCH(QString, before);
+    QFETCH(QString, action);
+    QFETCH(QString, after);
+    QFETCH(int, bankShown);
+
+    Load(m_romPath);
+    Get<QLineEdit>("BankNo")->setText(before);
+    Click("Index", true);
+    Click("Index", true);
+    if (action == QLatin1String("up") || action == QLatin1String("down"))
+        Click("Bank", action == QLatin1String("up"));
+    else
+        Type("BankNo", action);
+
+    QCOMPARE(Get<QLineEdit>("BankNo")->text(), after);
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
+    QCOMPARE(Pane(), Shown(bankShown, 1));
+    QCOMPARE(m_dialog->ViewStartPos(), bankShown == 1 ? Bank1Start : Bank2Start);
+    QVERIFY(m_boxes->Boxes().isEmpty());
+}
+
+void TestGameDialog::indexUpStopsAtBank1Index75() {
+    Load(m_romPath);
+    Type("IndexNo", QStringLiteral("75"));
+    const QString pane = Pane();
+    const auto positions = std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos());
+    Click("Index", true);
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("75"));
+    QCOMPARE(Pane(), pane);
+    QCOMPARE(std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos()), positions);
+
+    Type("BankNo", QStringLiteral("2"));
+    Type("IndexNo", QStringLiteral("75"));
+    Click("Index", true);
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("76"));
+    QCOMPARE(Pane(), Shown(2, 2));
+}
+
+void TestGameDialog::indexWrapsAt672() {
+    Load(m_romPath);
+    Click("Index", true);
+    Type("IndexNo", QStringLiteral("672"));
+    Click("Index", true);
+    // Only the counter wraps; the read goes on to the next message in the file.
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
+    QCOMPARE(Pane(), Shown(1, 3));
+}
+
+void TestGameDialog::typedIndexIsClamped_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("700") << "700"
+                         << "672";
+    QTest::newRow("0") << "0"
+                       << "1";
+    QTest::newRow("-4") << "-4"
+                        << "1";
+    QTest::newRow("12") << "12"
+                        << "12";
+}
+
+void TestGameDialog::typedIndexIsClamped() {
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    Load(m_romPath);
+    Click("Index", true);
+    const std::int32_t terminator = m_dialog->ReadPos();
+    Type("IndexNo", typed);
+    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), after);
+    // A typed index selects nothing: the read starts again on the end code of the message shown.
+    QCOMPARE(Pane(), Terminator);
+    QCOMPARE(m_dialog->ViewStartPos(), terminator);
+}
+
+void TestGameDialog::noNumberInABoxChangesNothing() {
+    Load(m_romPath);
+    Click("Index", true);
+    const QString pane = Pane();
+    const auto positions = std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos());
+    // Each arrow that needs the box's number does nothing while the box holds none.
+    const std::pair<const char*, std::vector<std::pair<const char*, bool>>> cases[] = {
+        {"BankNo", {{"Bank", true}, {"Bank", false}, {"Index", true}}},
+        {"IndexNo", {{"Index", true}, {"Index", false}}},
+    };
+    for (const auto& [box, arrows] : cases) {
+        for (const QString& text : {QString(), QStringLiteral("abc"), QStringLiteral("nan"), QStringLiteral("1e400"),
+                                    QStringLiteral("0x10"), QStringLiteral("1,5")}) {
+            Get<QLineEdit>(box)->setText(text);
+            for (const auto& [spinner, up] : arrows)
+                Click(spinner, up);
+            QCOMPARE(Get<QLineEdit>(box)->text(), text);
+            QCOMPARE(Pane(), pane);
+            QCOMPARE(std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos()), positions);
+        }
+        Get<QLineEdit>(box)->blockSignals(true);
+        Get<QLineEdit>(box)->setText(QStringLiteral("1"));
+        Get<QLineEdit>(box)->blockSignals(false);
+    }
+    QVERIFY(m_boxes->Boxes().isEmpty());
+}
+
+// ---- byte view ------------------------------------------------------------------------------------------
+
+void TestGameDialog::byteViewReadsFromBegin() {
+    Load(m_romPath);
+    Click("Index", true); // a refresh in index view leaves the start of the message in Begin
+    const std::int32_t second = EndOf(Bank1Start, 1, 1) + 1;
+    QCOMPARE(Get<QLineEdit>("Begin")->text(), QString::number(second));
+
+    m_dialog->findChild<QAction*>(QStringLiteral("ViewByByte"))->trigger();
+    QVERIFY(m_dialog->findChild<QAction*>(QStringLiteral("ViewByByte"))->isChecked());
+    QVERIFY(!m_dialog->findChild<QAction*>(QStringLiteral("ViewByIndex"))->isChecked());
+    for (const char* name : {"Label1", "Label2", "Begin", "Fini", "Label3", "OffSet", "Command5"})
+        QVERIFY2(Get<QWidget>(name)->isVisible(), name);
+    for (const char* name : {"Label5", "Label6", "Bank", "Index", "BankNo", "IndexNo"})
+        QVERIFY2(!Get<QWidget>(name)->isVisible(), name);
+    QCOMPARE(Pane(), Shown(1, 2));
+    QCOMPARE(m_dialog->ReadPos(), second);
+
+    // A count of bytes, not an end position: three bytes from the start of "B1M2".
+    Type("Fini", QStringLiteral("3"));
+    QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
+    QCOMPARE(Pane(), QStringLiteral("B1M"));
+    QCOMPARE(m_dialog->ReadPos(), second);
+    QCOMPARE(m_dialog->NextMessagePos(), second + 4);
+}
+
+void TestGameDialog::byteViewBeforeLoadReadsFromFirstByte() {
+    m_dialog->ViewByByte_Click();
+    QCOMPARE(m_dialog->ReadPos(), 1);
+    QCOMPARE(Pane(), QString());
+    Load(m_romPath);
+    // 200 bytes of the zero filler, each the letter A.
+    QCOMPARE(Pane(), QString(200, QLatin1Char('A')));
+    QCOMPARE(m_dialog->ReadPos(), 1);
+}
+
+void TestGameDialog::refreshClampsFini_data() {
+    QTest::addColumn<QString>("begin");
+    QTest::addColumn<QString>("fini");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("5000 from 100") << "100"
+                                   << "5000"
+                                   << "1100";
+    QTest::newRow("exactly 1000 more") << "100"
+                                       << "1100"
+                                       << "1100";
+    QTest::newRow("below begin") << "100"
+                                 << "50"
+                                 << "50";
+    QTest::newRow("fraction") << "100.5"
+                              << "5000"
+                              << "1100.5";
+    QTest::newRow("no number") << "100"
+                               << "abc"
+                               << "abc";
+}
+
+void TestGameDialog::refreshClampsFini() {
+    QFETCH(QString, begin);
+    QFETCH(QString, fini);
+    QFETCH(QString, after);
+    Load(m_romPath);
+    m_dialog->ViewByByte_Click();
+    Type("Begin", begin);
+    Type("Fini", fini);
+    QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
+    QCOMPARE(Get<QLineEdit>("Fini")->text(), after);
+    QCOMPARE(m_dialog->ViewStartPos(), std::int32_t(std::nearbyint(begin.toDouble())));
+    QVERIFY(m_boxes->Boxes().isEmpty());
+}
+
+void TestGameDialog::beginIsKeptAboveZero_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("0") << "0"
+                       << "1";
+    QTest::newRow("-7") << "-7"
+                        << "1";
+    QTest::newRow("0.3") << "0.3"
+                         << "0.3";
+    QTest::newRow("5") << "5"
+                       << "5";
+}
+
+void TestGameDialog::beginIsKeptAboveZero() {
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    m_dialog->ViewByByte_Click();
+    Get<QLineEdit>("Begin")->setText(typed);
+    QCOMPARE(Get<QLineEdit>("Begin")->text(), after);
+    // Correcting the box reads nothing and moves nothing.
+    QCOMPARE(m_dialog->ReadPos(), 1);
+}
+
+void TestGameDialog::readBeforeFirstByteWarnsOnce() {
+    Load(m_romPath);
+    m_dialog->ViewByByte_Click();
+    const QString pane = Pane();
+    const std::int32_t viewStart = m_dialog->ViewStartPos();
+    // Pasted at once (typed key by key, its first "0" would turn into "1"): greater than 0, so it stays, and it
+    // rounds to position 0.
+    Get<QLineEdit>("Begin")->setText(QStringLiteral("0.3"));
+    QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    QVERIFY(m_boxes->Boxes().constFirst().text.contains(QStringLiteral("Position 0")));
+    QCOMPARE(m_boxes->Boxes().constFirst().icon, QMessageBox::Warning);
+    QCOMPARE(Pane(), pane);
+    QCOMPARE(m_dialog->ViewStartPos(), viewStart);
+}
+
+void TestGameDialog::removedRomWarnsOncePerAction() {
+    Load(m_romPath);
+    Click("Index", true);
+    const QString pane = Pane();
+    const auto next = m_dialog->NextMessagePos();
+    const auto viewStart = m_dialog->ViewStartPos();
+    QVERIFY(QFile::remove(m_romPath));
+
+    Click("Index", true); // two reads fail inside this one click
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    QVERIFY(m_boxes->Boxes().constFirst().text.contains(m_romPath));
+    QCOMPARE(Pane(), pane);
+    QCOMPARE(m_dialog->NextMessagePos(), next);
+    QCOMPARE(m_dialog->ViewStartPos(), viewStart);
+
+    Click("Bank", true);
+    QCOMPARE(m_boxes->Boxes().size(), 2);
+    QCOMPARE(Pane(), pane);
+    QVERIFY(m_dialog->isVisible());
+}
+
+// ---- writing --------------------------------------------------------------------------------------------
+
+void TestGameDialog::writesExactBytesAtViewStart() {
+    Load(m_romPath);
+    Click("Index", true);
+    const std::int32_t start = m_dialog->ViewStartPos();
+    Type("OffSet", QStringLiteral("12345"));
+    Write(QStringLiteral("the"));
+
+    Bytes expected = m_rom.Bytes();
+    expected[start - 1] = 0xD8;
+    expected[start] = 0x7F;
+    QCOMPARE(FileBytes(), expected);
+    QCOMPARE(Pane(), QStringLiteral("the\n\n"));
+    QCOMPARE(m_dialog->ViewStartPos(), start);
+    QCOMPARE(m_dialog->EncoderState().BreakMode, std::uint8_t(0));
+    QVERIFY(Get<QPushButton>("Command3")->isEnabled());
+    QCOMPARE(Get<QPlainTextEdit>("text3")->toPlainText(), QStringLiteral("the"));
+    QVERIFY(m_boxes->Boxes().isEmpty());
+}
+
+void TestGameDialog::writesTheSameBytesTwice() {
+    Load(m_romPath);
+    const QString text = QStringLiteral("Hi<BR>you");
+    Write(text); // "B1M1" has 5 bytes and "Hi<BR>you" needs 5: no question
+    const Bytes once = FileBytes();
+    Write(text);
+    QCOMPARE(FileBytes(), once);
+    const Bytes written(once.begin() + (Bank1Start - 1), once.begin() + (Bank1Start - 1) + 5);
+    QCOMPARE(written, (Bytes{0x07, 0x22, 0x75, 0xE3, 0x7F}));
+    QCOMPARE(Pane(), QStringLiteral("Hi\nyou\n\n"));
+    QVERIFY(m_boxes->Boxes().isEmpty());
+}
+
+void TestGameDialog::emptyPaneIsRefused() {
+    Load(m_romPath);
+    Get<QPlainTextEdit>("text1")->setPlainText(QStringLiteral("edited by hand"));
+    Write(QString());
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    const auto& box = m_boxes->Boxes().constFirst();
+    QCOMPARE(box.title, QStringLiteral("Error"));
+    QCOMPARE(box.text, QStringLiteral("You can not leave this field blank to write to this file!"));
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(FileBytes(), m_rom.Bytes());
+    QCOMPARE(Pane(), Shown(1, 1)); // refreshed all the same
+}
+
+void TestGameDialog::lineEndsOnlyWriteTheEndCode() {
+    Load(m_romPath);
+    Write(QStringLiteral("\n\n\n"));
+    Bytes expected = m_rom.Bytes();
+    expected[Bank1Start - 1] = 0x7F;
+    QCOMPARE(FileBytes(), expected);
+    QCOMPARE(Pane(), Terminator);
+}
+
+void TestGameDialog::badArgumentWritesNothing() {
+    Load(m_romPath);
+    Write(QStringLiteral("Hi\n<DELAY>5x1 there"));
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    const QString said = m_boxes->Boxes().constFirst().text;
+    QVERIFY2(said.contains(QStringLiteral("<DELAY>")) && said.contains(QStringLiteral("line 2")) &&
+                 said.contains(QStringLiteral("column 8")) && said.contains(QStringLiteral("\"5x1\"")),
+             qPrintable(said));
+    QCOMPARE(FileBytes(), m_rom.Bytes());
+    QCOMPARE(Pane(), Shown(1, 1));
+}
+
+void TestGameDialog::longerTextAsksFirst_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("answered no") << false;
+    QTest::newRow("answered yes") << true;
+}
+
+void TestGameDialog::longerTextAsksFirst() {
+    QFETCH(bool, yes);
+    Load(m_romPath);
+    m_boxes->SetAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+    Write(QStringLiteral("Hello!"));
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    const auto& box = m_boxes->Boxes().constFirst();
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No));
+    QCOMPARE(box.defaultButton, QMessageBox::No);
+    QVERIFY2(box.text.contains(QStringLiteral("6 bytes")) && box.text.contains(QStringLiteral("only 5 bytes")),
+             qPrintable(box.text));
+
+    Bytes expected = m_rom.Bytes();
+    if (yes) {
+        const Bytes hello = {0x07, 0x1E, 0x25, 0xBB, 0x61, 0x7F}; // "lo" is one dictionary byte
+        std::copy(hello.begin(), hello.end(), expected.begin() + (Bank1Start - 1));
+    }
+    QCOMPARE(FileBytes(), expected);
+    QCOMPARE(Pane(), yes ? QStringLiteral("Hello!\n\n") : Shown(1, 1));
+}
+
+void TestGameDialog::writePastTheEndIsRefused() {
+    Load(m_romPath);
+    m_dialog->ViewByByte_Click();
+    const auto size = static_cast<qint64>(m_rom.Bytes().size());
+    Type("Begin", QString::number(size - 1));
+    QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
+    QCOMPARE(m_dialog->ViewStartPos(), size - 1);
+    Write(QStringLiteral("Hello!"));
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    const QString said = m_boxes->Boxes().constFirst().text;
+    QVERIFY2(said.contains(QStringLiteral("6 bytes")) && said.contains(QString::number(size)), qPrintable(said));
+    QCOMPARE(FileBytes(), m_rom.Bytes());
+    QCOMPARE(QFileInfo(m_romPath).size(), size);
+}
+
+void TestGameDialog::readOnlyRomIsReported() {
+    Load(m_romPath);
+    QVERIFY(QFile::setPermissions(m_romPath, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    // The owner of every file can still write to it as root; mark it immutable then.
+    bool immutable = false;
+    if (::geteuid() == 0)
+        immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), m_romPath}) == 0;
+    if (QFile(m_romPath).open(QIODevice::ReadWrite)) {
+        QSKIP("this user can write to a read-only file here");
+    }
+    Write(QStringLiteral("the"));
+    if (immutable)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_romPath});
+    QFile::setPermissions(m_romPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    const QString said = m_boxes->Boxes().constFirst().text;
+    QVERIFY2(said.contains(m_romPath) && said.contains(QStringLiteral("0 of 2 bytes")), qPrintable(said));
+    QCOMPARE(FileBytes(), m_rom.Bytes());
+    QCOMPARE(Pane(), Shown(1, 1));
+}
+
+QTEST_MAIN(TestGameDialog)
+#include "tst_gamedialog.moc"
