@@ -1,15 +1,58 @@
 #include "codec/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace kyrel {
 
 namespace {
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+// For a number that from_chars found out of range: whether it is too small for a double (its nearest double is
+// then zero) rather than too large, by the decimal place of its first nonzero digit and the exponent.
+bool TooSmall(std::string_view number) {
+    long long integerDigits = 0;
+    long long firstNonzero = -1;     // index among the digits before the point
+    long long firstNonzeroAfter = 0; // place after the point (1 for tenths), when none came before it
+    long long fractionDigits = 0;
+    bool afterPoint = false;
+    std::size_t i = 0;
+    for (; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
+        const char c = number[i];
+        if (c == '.') {
+            afterPoint = true;
+        } else if (c >= '0' && c <= '9') {
+            if (afterPoint) {
+                ++fractionDigits;
+                if (c != '0' && firstNonzero < 0 && firstNonzeroAfter == 0)
+                    firstNonzeroAfter = fractionDigits;
+            } else {
+                if (c != '0' && firstNonzero < 0)
+                    firstNonzero = integerDigits;
+                ++integerDigits;
+            }
+        }
+    }
+    if (firstNonzero < 0 && firstNonzeroAfter == 0)
+        return true; // all zeros
+    const long long order = firstNonzero >= 0 ? integerDigits - firstNonzero - 1 : -firstNonzeroAfter;
+
+    long long exponent = 0;
+    bool negativeExponent = false;
+    if (i < number.size()) {
+        ++i;
+        if (i < number.size() && (number[i] == '+' || number[i] == '-'))
+            negativeExponent = number[i++] == '-';
+        for (; i < number.size(); ++i)
+            exponent = std::min(exponent * 10 + (number[i] - '0'), 1000000LL); // far beyond any double's range
+    }
+    return order + (negativeExponent ? -exponent : exponent) < 0;
+}
 } // namespace
 
 std::optional<double> ParseNumber(std::u16string_view text) {
@@ -42,6 +85,8 @@ std::optional<double> ParseNumber(std::u16string_view text) {
     const char* begin = ascii.data() + start;
     const char* end = ascii.data() + ascii.size();
     const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range && ptr == end && TooSmall({begin, end}))
+        return *begin == '-' ? -0.0 : 0.0;
     if (ec != std::errc() || ptr != end || !std::isfinite(value))
         return std::nullopt;
     return value;
