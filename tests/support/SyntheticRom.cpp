@@ -45,6 +45,43 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::vector<std::uint8_t> HexBytes(std::string_view hex) {
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        throw std::invalid_argument("not a hexadecimal digit in a byte list");
+    };
+    std::vector<std::uint8_t> bytes;
+    std::size_t i = 0;
+    while (i < hex.size()) {
+        if (hex[i] == ' ') {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= hex.size() || hex[i + 1] == ' ')
+            throw std::invalid_argument("a byte needs two hexadecimal digits");
+        bytes.push_back(static_cast<std::uint8_t>(digit(hex[i]) * 16 + digit(hex[i + 1])));
+        i += 2;
+    }
+    return bytes;
+}
+
+std::string HexText(const std::vector<std::uint8_t>& bytes) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::uint8_t b : bytes) {
+        if (!text.empty())
+            text += ' ';
+        text += digits[b >> 4];
+        text += digits[b & 0x0F];
+    }
+    return text;
+}
+
 namespace {
 
 // Lines of a small story of our own, used to fill the demo banks.

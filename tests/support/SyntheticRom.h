@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kyrel::testing {
@@ -35,6 +36,11 @@ private:
 
 // The whole content of a file, or an empty vector when it cannot be read.
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
+
+// Bytes written as hexadecimal pairs separated by blanks, such as "07 1E 7F"; throws on anything else.
+std::vector<std::uint8_t> HexBytes(std::string_view hex);
+// The bytes as upper-case hexadecimal pairs separated by single spaces, the form HexBytes reads.
+std::string HexText(const std::vector<std::uint8_t>& bytes);
 
 // The demo ROM: English messages of our own at the two bank starts.
 SyntheticRom MakeDemoRom();

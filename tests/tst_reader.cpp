@@ -1,0 +1,287 @@
+// The reader: decoding a message from the ROM file, its stop rules and the positions it leaves behind.
+#include "codec/MessageReader.h"
+#include "tests/support/SyntheticRom.h"
+
+#include <QtTest>
+
+#include <optional>
+#include <sys/stat.h>
+
+using namespace kyrel;
+using kyrel::testing::HexBytes;
+using kyrel::testing::SyntheticRom;
+
+namespace {
+
+// Where the decode rows place their bytes; the bytes before it are never decoded.
+constexpr std::int32_t Start = 101;
+// The argument byte the editor holds before a read; a read without argument bytes keeps it.
+constexpr std::uint8_t ArgumentBefore = 0x2A;
+
+QByteArray Hex(const char* hex) {
+    const auto bytes = HexBytes(hex);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+QByteArray Repeat(int count, std::uint8_t b) {
+    return QByteArray(count, static_cast<char>(b));
+}
+
+// A file that holds `prefix` bytes of 0xFF and then the given bytes, and ends there.
+std::filesystem::path SaveFile(const QTemporaryDir& dir, const QByteArray& bytes, std::int32_t prefix = Start - 1) {
+    SyntheticRom rom(static_cast<std::size_t>(prefix + bytes.size()), 0xFF);
+    rom.Put(prefix + 1, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    const std::filesystem::path path = dir.filePath(QStringLiteral("rom.smc")).toStdString();
+    if (!rom.Save(path).ok())
+        qFatal("cannot save the synthetic ROM");
+    return path;
+}
+
+StopRule RuleOf(const QString& view, const QVariant& fini) {
+    if (view == u"index")
+        return StopRule::IndexView();
+    return StopRule::ByteView(fini.isValid() ? std::optional<double>(fini.toDouble()) : std::nullopt);
+}
+
+ReaderState StateAt(std::int32_t readPos) {
+    ReaderState state;
+    state.ReadPos = readPos;
+    state.NextMessagePos = 777;
+    state.ViewStartPos = 555;
+    state.ArgumentByte = ArgumentBefore;
+    return state;
+}
+
+QString Text(const ReadResult& result) {
+    return QString::fromStdU16String(result.text);
+}
+
+CharTable Built() {
+    CharTable table;
+    table.BuildCharTable();
+    return table;
+}
+
+} // namespace
+
+class TestReader : public QObject {
+    Q_OBJECT
+
+private slots:
+    // One message at Start; the file ends right after the row's bytes. `stop` is the offset of the byte the
+    // read stopped on: the terminator, or the first byte not decoded.
+    void decode_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QVariant>("fini");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("stop");
+        QTest::addColumn<int>("argument");
+
+        const int kept = ArgumentBefore;
+        auto both = [](const char* name, const char* hex, const char16_t* text, int stop, int argument) {
+            for (const char* view : {"index", "byte"})
+                QTest::addRow("%s view: %s", view, name) << Hex(hex) << QString::fromLatin1(view) << QVariant()
+                                                         << QString::fromStdU16String(text) << stop << argument;
+        };
+        both("letters and end code", "07 1E 25 25 28 3E 7F", u"Hello!\r\n\r\n", 6, kept);
+        both("argument shown as number", "77 05 D8 7F", u"<COLOR>5the\r\n\r\n", 3, 5);
+        both("byte without text", "80 7F", u"(80)\r\n\r\n", 1, kept);
+        both("run of bytes without text", "62 80 FF E9 7F", u"(62)(80)(FF)(E9)\r\n\r\n", 4, kept);
+        both("starts on end code", "7F 00 7F", u"\r\n\r\n", 0, kept);
+        both("argument 0x7F is 127", "78 7F 00 7F 01", u"<DELAY>127A\r\n\r\n", 3, 0x7F);
+        both("argument 0 and 255", "6B 00 79 FF 7F", u"<BORDER>0<SOUND>255\r\n\r\n", 4, 0xFF);
+        both("all six argument codes", "6B 01 6D 02 77 03 78 04 79 05 7A 06 7F",
+             u"<BORDER>1<ALIGN>2<COLOR>3<DELAY>4<SOUND>5<SPEED>6\r\n\r\n", 12, 6);
+        both("argument byte that is itself a code", "77 6B 00 7F", u"<COLOR>107A\r\n\r\n", 3, 0x6B);
+        both("line breaks", "00 73 01 75 02 76 03 7E 04 7F", u"A\r\nB\r\nC\r\nD\r\nE\r\n\r\n", 9, kept);
+        both("other codes", "68 6A 74 88 89 8A 8B 7F", u"<CHOICE>Vrel<TOP>\t     's \r\n\r\n", 7, kept);
+        both("starts on the file's last byte", "1A", u"a", 1, kept);
+        both("file ends mid-message", "00 01 02", u"ABC", 3, kept);
+        both("argument code is the file's last byte", "00 77", u"A<COLOR>", 2, kept);
+        both("argument byte is the file's last byte", "00 77 05", u"A<COLOR>5", 3, 5);
+
+        // Byte view: the count of decoded bytes, compared exactly with the number in "Ending Value".
+        auto byte = [](const char* name, const QVariant& fini, const char* hex, const char16_t* text, int stop,
+                       int argument) {
+            QTest::newRow(name) << Hex(hex) << QStringLiteral("byte") << fini << QString::fromStdU16String(text) << stop
+                                << argument;
+        };
+        const char* five = "00 01 02 03 04 7F";
+        byte("Fini 3 of 5", 3.0, five, u"ABC", 3, kept);
+        byte("Fini 1", 1.0, five, u"A", 1, kept);
+        byte("Fini 5 stops before end code", 5.0, five, u"ABCDE", 5, kept);
+        byte("Fini 6 includes end code", 6.0, five, u"ABCDE\r\n\r\n", 5, kept);
+        byte("Fini 200 met by end code first", 200.0, five, u"ABCDE\r\n\r\n", 5, kept);
+        byte("Fini 0", 0.0, five, u"ABCDE\r\n\r\n", 5, kept);
+        byte("Fini negative", -3.0, five, u"ABCDE\r\n\r\n", 5, kept);
+        byte("Fini fraction", 2.5, five, u"ABCDE\r\n\r\n", 5, kept);
+        byte("Fini no number", QVariant(), five, u"ABCDE\r\n\r\n", 5, kept);
+        byte("Fini past end of file", 10.0, "00 01 02", u"ABC", 3, kept);
+        byte("argument bytes not counted", 2.0, "77 05 00 01 7F", u"<COLOR>5A", 3, 5);
+        byte("limit right after argument code", 2.0, "00 7A 05 7F", u"A<SPEED>", 2, kept);
+
+        // Index view cuts a message after 1000 decoded bytes; argument bytes do not count.
+        auto index = [](const char* name, const QByteArray& bytes, const QString& text, int stop, int argument) {
+            QTest::newRow(name) << bytes << QStringLiteral("index") << QVariant() << text << stop << argument;
+        };
+        const QString b999(999, u'B');
+        const QString b1000(1000, u'B');
+        index("long message cut at 1000", Repeat(1500, 0x01) + Hex("7F"), b1000, 1000, kept);
+        index("end code as 1000th byte", Repeat(999, 0x01) + Hex("7F"), b999 + QStringLiteral("\r\n\r\n"), 999, kept);
+        index("end code as 1001st byte", Repeat(1000, 0x01) + Hex("7F"), b1000, 1000, kept);
+        index("argument byte not counted", Hex("77 05") + Repeat(1200, 0x01), QStringLiteral("<COLOR>5") + b999, 1001,
+              5);
+        index("argument code as 1000th byte", Repeat(999, 0x01) + Hex("7A 09 01 7F"), b999 + QStringLiteral("<SPEED>"),
+              1000, kept);
+    }
+
+    void decode() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, view);
+        QFETCH(QVariant, fini);
+        QFETCH(QString, text);
+        QFETCH(int, stop);
+        QFETCH(int, argument);
+
+        QTemporaryDir dir;
+        const auto path = SaveFile(dir, bytes);
+        CharTable table = Built();
+        const ReadResult result = ReadMessage(path, StateAt(Start), table, RuleOf(view, fini));
+
+        QVERIFY2(result.ok(), result.error.c_str());
+        QCOMPARE(Text(result), text);
+        QCOMPARE(result.state.ViewStartPos, Start);
+        QCOMPARE(result.state.ReadPos, view == u"index" ? Start + stop : Start);
+        QCOMPARE(result.state.NextMessagePos, Start + stop + 1);
+        QCOMPARE(int(result.state.ArgumentByte), argument);
+        QVERIFY(!table.PendingArgument());
+    }
+
+    // Byte view counts bytes from the start of the read, not file positions.
+    void byteViewCount_data() {
+        QTest::addColumn<int>("begin");
+        QTest::addColumn<double>("fini");
+        QTest::addColumn<int>("endCodeAt"); // file position of a 0x7F, or 0 for none
+        QTest::addColumn<int>("letters");
+        QTest::addColumn<bool>("terminated");
+
+        QTest::newRow("Fini 200 from position 1") << 1 << 200.0 << 0 << 200 << false;
+        QTest::newRow("end code at 50 ends it earlier") << 1 << 200.0 << 50 << 49 << true;
+        QTest::newRow("end code at 201 is beyond the count") << 1 << 200.0 << 201 << 200 << false;
+        QTest::newRow("Fini 1200 from position 1000") << 1000 << 1200.0 << 0 << 1200 << false;
+    }
+
+    void byteViewCount() {
+        QFETCH(int, begin);
+        QFETCH(double, fini);
+        QFETCH(int, endCodeAt);
+        QFETCH(int, letters);
+        QFETCH(bool, terminated);
+
+        QByteArray bytes = Repeat(3000, 0x1A);
+        if (endCodeAt > 0)
+            bytes[endCodeAt - 1] = char(0x7F);
+        QTemporaryDir dir;
+        const auto path = SaveFile(dir, bytes, 0);
+        CharTable table = Built();
+        const ReadResult result = ReadMessage(path, StateAt(begin), table, StopRule::ByteView(fini));
+
+        QVERIFY2(result.ok(), result.error.c_str());
+        QCOMPARE(Text(result), QString(letters, u'a') + (terminated ? QStringLiteral("\r\n\r\n") : QString()));
+        QCOMPARE(result.state.ReadPos, begin);
+        QCOMPARE(result.state.ViewStartPos, begin);
+        QCOMPARE(result.state.NextMessagePos, begin + letters + 1);
+    }
+
+    // The reader's count is 16-bit: with no terminator and no count that is ever met, a byte-view read ends
+    // after 32767 decoded bytes.
+    void countCap_data() {
+        QTest::addColumn<QVariant>("fini");
+        QTest::newRow("no number") << QVariant();
+        QTest::newRow("Fini 0") << QVariant(0.0);
+        QTest::newRow("Fini negative") << QVariant(-1.0);
+        QTest::newRow("Fini fraction") << QVariant(0.5);
+        QTest::newRow("Fini above the cap") << QVariant(40000.0);
+    }
+
+    void countCap() {
+        QFETCH(QVariant, fini);
+        QTemporaryDir dir;
+        const auto path = SaveFile(dir, Repeat(40000, 0x02), 0);
+        CharTable table = Built();
+        const ReadResult result = ReadMessage(path, StateAt(1), table, RuleOf(QStringLiteral("byte"), fini));
+
+        QVERIFY2(result.ok(), result.error.c_str());
+        QCOMPARE(result.text.size(), std::size_t(32767));
+        QCOMPARE(Text(result), QString(32767, u'C'));
+        QCOMPARE(result.state.ReadPos, 1);
+        QCOMPARE(result.state.NextMessagePos, 32769);
+    }
+
+    // After a read that ended at a terminator in index view, ReadPos is on it: reading again from there shows
+    // only the end code and leaves the next message where it was.
+    void rereadFromTerminator() {
+        QTemporaryDir dir;
+        const auto path = SaveFile(dir, Hex("07 22 7F 01 7F"));
+        CharTable table = Built();
+        const ReadResult first = ReadMessage(path, StateAt(Start), table, StopRule::IndexView());
+        QVERIFY2(first.ok(), first.error.c_str());
+        const ReadResult again = ReadMessage(path, first.state, table, StopRule::IndexView());
+        QVERIFY2(again.ok(), again.error.c_str());
+        QCOMPARE(Text(again), QStringLiteral("\r\n\r\n"));
+        QCOMPARE(again.state.NextMessagePos, first.state.NextMessagePos);
+        QCOMPARE(again.state.ReadPos, first.state.ReadPos);
+    }
+
+    void errors_data() {
+        QTest::addColumn<QString>("file"); // "rom", "missing", "directory" or "unreadable"
+        QTest::addColumn<int>("readPos");
+        QTest::addColumn<QStringList>("mentions");
+
+        const QString size = QString::number(Start - 1 + 3);
+        QTest::newRow("missing file") << QStringLiteral("missing") << Start << QStringList{QStringLiteral("nothere")};
+        QTest::newRow("directory as path") << QStringLiteral("directory") << Start << QStringList{};
+        QTest::newRow("unreadable file") << QStringLiteral("unreadable") << Start << QStringList{};
+        QTest::newRow("position 0") << QStringLiteral("rom") << 0 << QStringList{QStringLiteral("0")};
+        QTest::newRow("position -5") << QStringLiteral("rom") << -5 << QStringList{QStringLiteral("-5")};
+        QTest::newRow("position just past the end")
+            << QStringLiteral("rom") << Start + 3 << QStringList{QString::number(Start + 3), size};
+        QTest::newRow("position far past the end")
+            << QStringLiteral("rom") << 2147483647 << QStringList{QStringLiteral("2147483647"), size};
+    }
+
+    void errors() {
+        QFETCH(QString, file);
+        QFETCH(int, readPos);
+        QFETCH(QStringList, mentions);
+
+        QTemporaryDir dir;
+        std::filesystem::path path = SaveFile(dir, Hex("00 01 7F"));
+        if (file == u"missing") {
+            path = dir.filePath(QStringLiteral("nothere.smc")).toStdString();
+        } else if (file == u"directory") {
+            path = dir.path().toStdString();
+        } else if (file == u"unreadable") {
+            QVERIFY(::chmod(path.c_str(), 0) == 0);
+            QFile probe(QString::fromStdString(path.string()));
+            if (probe.open(QIODevice::ReadOnly))
+                QSKIP("this user reads files whatever their permissions say (root)");
+        }
+
+        CharTable table = Built();
+        table.SetPendingArgument();
+        const ReaderState before = StateAt(readPos);
+        const ReadResult result = ReadMessage(path, before, table, StopRule::IndexView());
+
+        QVERIFY(!result.ok());
+        QVERIFY(result.text.empty());
+        QCOMPARE(result.state, before);
+        QVERIFY(!table.PendingArgument());
+        for (const QString& word : mentions)
+            QVERIFY2(QString::fromStdString(result.error).contains(word), result.error.c_str());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReader)
+#include "tst_reader.moc"
