@@ -1,6 +1,7 @@
 // The main window driven through its real controls: start-up state, loading through the file dialog,
 // the nested reads of the spinners and boxes, both views, and writing new text into a synthetic ROM.
 #include "editor/GameDialog.h"
+#include "tests/support/EditorDriver.h"
 #include "tests/support/ModalAnswerer.h"
 #include "tests/support/SyntheticRom.h"
 
@@ -13,14 +14,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 #include <memory>
-#include <unistd.h>
 
 using kyrel::Bank1Start;
 using kyrel::Bank2Start;
@@ -104,17 +103,12 @@ private slots:
     void readOnlyRomIsReported();
 
 private:
-    template <typename T> T* Get(const char* name) {
-        T* widget = m_dialog->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no control named %s", name);
-        return widget;
-    }
-    QString Pane() { return Get<QPlainTextEdit>("text1")->toPlainText(); }
-    void Load(const QString& path);
-    void Click(const char* spinner, bool up);
-    void Type(const char* box, const QString& text);
-    void Write(const QString& text);
+    template <typename T> T* Get(const char* name) { return m_driver->Get<T>(name); }
+    QString Pane() { return m_driver->Pane(); }
+    void Load(const QString& path) { m_driver->Load(path); }
+    void Click(const char* spinner, bool up) { m_driver->Click(spinner, up); }
+    void Type(const char* box, const QString& text) { m_driver->Type(box, text); }
+    void Write(const QString& text) { m_driver->Write(text); }
     Bytes FileBytes() const { return kyrel::testing::ReadFileBytes(QFile::encodeName(m_romPath).toStdString()); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -122,6 +116,7 @@ private:
     SyntheticRom m_rom;
     std::unique_ptr<GameDialog> m_dialog;
     std::unique_ptr<ModalAnswerer> m_boxes;
+    std::unique_ptr<EditorDriver> m_driver;
 };
 
 void TestGameDialog::init() {
@@ -132,39 +127,17 @@ void TestGameDialog::init() {
     QVERIFY(m_rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
     m_boxes = std::make_unique<ModalAnswerer>();
     m_dialog = std::make_unique<GameDialog>();
+    m_driver = std::make_unique<EditorDriver>(*m_dialog);
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
 }
 
 void TestGameDialog::cleanup() {
+    m_driver.reset();
     m_dialog.reset();
     m_boxes.reset();
     QVERIFY(!QApplication::activeModalWidget());
     m_dir.reset();
-}
-
-void TestGameDialog::Load(const QString& path) {
-    AnswerFileDialog(path);
-    QTest::mouseClick(Get<QPushButton>("Command1"), Qt::LeftButton);
-}
-
-void TestGameDialog::Click(const char* spinner, bool up) {
-    auto* arrows = Get<QWidget>(spinner);
-    QToolButton* arrow = arrows->findChild<QToolButton*>(QLatin1String(up ? "Up" : "Down"));
-    QTest::mouseClick(arrow, Qt::LeftButton);
-}
-
-void TestGameDialog::Type(const char* box, const QString& text) {
-    auto* edit = Get<QLineEdit>(box);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
-void TestGameDialog::Write(const QString& text) {
-    Get<QPlainTextEdit>("text3")->setPlainText(text);
-    QTest::mouseClick(Get<QPushButton>("Command3"), Qt::LeftButton);
 }
 
 // ---- start-up -------------------------------------------------------------------------------------------
@@ -823,18 +796,12 @@ void TestGameDialog::writePastTheEndIsRefused() {
 
 void TestGameDialog::readOnlyRomIsReported() {
     Load(m_romPath);
-    QVERIFY(QFile::setPermissions(m_romPath, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    // The owner of every file can still write to it as root; mark it immutable then.
-    bool immutable = false;
-    if (::geteuid() == 0)
-        immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), m_romPath}) == 0;
-    if (QFile(m_romPath).open(QIODevice::ReadWrite)) {
+    if (!MakeReadOnly(m_romPath)) {
+        MakeWritable(m_romPath);
         QSKIP("this user can write to a read-only file here");
     }
     Write(QStringLiteral("the"));
-    if (immutable)
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_romPath});
-    QFile::setPermissions(m_romPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    MakeWritable(m_romPath);
 
     QCOMPARE(m_boxes->Boxes().size(), 1);
     const QString said = m_boxes->Boxes().constFirst().text;
