@@ -3,3 +3,6 @@ target_link_libraries(kyrel_editor_driver PUBLIC kyrel_editor Qt6::Widgets Qt6::
 
 kyrel_add_test(tst_gamedialog)
 target_link_libraries(tst_gamedialog PRIVATE kyrel_editor_driver)
+
+kyrel_add_test(tst_badinput)
+target_link_libraries(tst_badinput PRIVATE kyrel_editor_driver)
