@@ -18,7 +18,7 @@ public:
     // The display text of byte value b; empty when the game byte has no text of its own.
     [[nodiscard]] const std::u16string& Lookup(std::uint8_t b) const { return m_entries[b]; }
 
-    void SetPendingArgument() { m_entries[ArgumentMarker] = u"1"; }
+    void SetPendingArgument() { m_entries[ArgumentMarker].assign(1, u'1'); }
     void ClearPendingArgument() { m_entries[ArgumentMarker].clear(); }
     [[nodiscard]] bool PendingArgument() const { return !m_entries[ArgumentMarker].empty(); }
 
