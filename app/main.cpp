@@ -1,9 +1,14 @@
 #include "editor/GameDialog.h"
+#include "windows/ProgramIdentity.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(ProgramTitle());
+    QApplication::setApplicationVersion(ProgramVersionText());
+    QApplication::setDesktopFileName(QStringLiteral("kyrel-script-editor"));
+    QApplication::setWindowIcon(ProgramIcon());
     GameDialog dialog;
     dialog.show();
     return app.exec();

@@ -1,0 +1,82 @@
+#include "windows/Other.h"
+
+#include "windows/ProgramIdentity.h"
+
+#include <QKeyEvent>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+
+QPointer<Other> s_open;
+
+struct Cell {
+    int row;    // 0 to 2
+    int column; // 0 to 7
+    const char* caption;
+};
+
+// Letter index -> grid cell and caption. Read row by row, the cells follow the glyphs' byte values, so index 21
+// (byte 0x44) stands first in the top row, and the third row leaves its first and last cells empty.
+const Cell letters[Other::LetterCount] = {
+    {0, 1, "{"},   {0, 2, "}"}, {0, 3, "\""},     {0, 4, "^"},   {0, 5, "v"},   {0, 6, "<"},
+    {0, 7, ">"},   {1, 0, "h"}, {1, 1, "h"},      {1, 2, "h"},   {1, 3, "h"},   {1, 4, "h"},
+    {1, 5, "h"},   {1, 6, "h"}, {1, 7, "<<"},     {2, 1, "(A)"}, {2, 2, "(B)"}, {2, 3, "(X)"},
+    {2, 4, "(Y)"}, {2, 5, "|"}, {2, 6, "\u00A1"}, {0, 0, ">>"},
+};
+
+constexpr int Left = 15;
+constexpr int Top = 14;
+constexpr int Pitch = 32;
+constexpr int ButtonSize = 25;
+
+} // namespace
+
+Other* Other::ShowInstance() {
+    if (Other* open = Instance()) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    s_open = new Other;
+    s_open->show();
+    s_open->activateWindow();
+    return s_open;
+}
+
+// A window that was closed but is not yet deleted counts as closed: the next show makes a new one.
+Other* Other::Instance() {
+    return s_open && !s_open->isHidden() ? s_open.data() : nullptr;
+}
+
+Other::Other() {
+    // A tool window stays out of the taskbar. Qt takes WA_QuitOnClose away from tool windows, but this one must
+    // keep the program running after the main window closed, so it gets it back after the flags are set.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setAttribute(Qt::WA_QuitOnClose, true);
+    setAttribute(Qt::WA_DeleteOnClose, true);
+    setAttribute(Qt::WA_MacAlwaysShowToolWindow, true);
+    setWindowIcon(ProgramIcon());
+    setWindowTitle(QStringLiteral("Other Characters"));
+    setFixedSize(278, 117);
+
+    // Made in index order, so the tab order follows the indexes.
+    for (int index = 0; index < LetterCount; ++index) {
+        const Cell& cell = letters[index];
+        Letter[index] = new QPushButton(QString::fromUtf8(cell.caption), this);
+        Letter[index]->setObjectName(QStringLiteral("Letter"));
+        Letter[index]->setProperty("index", index);
+        Letter[index]->setGeometry(Left + cell.column * Pitch, Top + cell.row * Pitch, ButtonSize, ButtonSize);
+    }
+    Letter[0]->setFocus();
+}
+
+// No button is a cancel button: Esc leaves the window open.
+void Other::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

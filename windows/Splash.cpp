@@ -1,0 +1,119 @@
+#include "windows/Splash.h"
+
+#include "windows/ProgramIdentity.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+QPointer<Splash> s_open;
+
+struct Placement {
+    QWidget* control;
+    const char* name;
+    QRect rect;
+};
+
+// Label1's fixed box ends under the button, and many default fonts make its text longer than the box: the text
+// shrinks, in the same font family, until all of it shows.
+void ShrinkToFit(QLabel* label) {
+    QFont font = label->font();
+    const bool inPoints = font.pointSizeF() > 0;
+    qreal size = inPoints ? font.pointSizeF() : font.pixelSize();
+    const qreal smallest = inPoints ? 6.0 : 8.0;
+    while (QFontMetricsF(font).horizontalAdvance(label->text()) > label->width() && size > smallest) {
+        size -= inPoints ? 0.5 : 1.0;
+        if (inPoints)
+            font.setPointSizeF(size);
+        else
+            font.setPixelSize(int(size));
+    }
+    label->setFont(font);
+}
+
+} // namespace
+
+Splash* Splash::ShowInstance() {
+    if (Splash* open = Instance()) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    s_open = new Splash;
+    s_open->Form_Load();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = s_open->frameGeometry();
+        frame.moveCenter(screen->geometry().center());
+        s_open->move(frame.topLeft());
+    }
+    s_open->show();
+    s_open->activateWindow();
+    return s_open;
+}
+
+// A splash screen that was closed but is not yet deleted counts as closed: the next show makes a new one.
+Splash* Splash::Instance() {
+    return s_open && !s_open->isHidden() ? s_open.data() : nullptr;
+}
+
+Splash::Splash() : m_picture(QStringLiteral(":/pictures/SplashPicture.png")) {
+    // Frameless: no caption and no buttons in a title bar. A tool window stays out of the taskbar and, unlike a
+    // splash-type window, is given the keyboard focus, which "Ok" needs for Enter and Space. Qt takes
+    // WA_QuitOnClose away from tool windows; this one must keep the program running, so it gets it back.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::MSWindowsFixedSizeDialogHint);
+    setAttribute(Qt::WA_QuitOnClose, true);
+    setAttribute(Qt::WA_DeleteOnClose, true);
+    setAttribute(Qt::WA_MacAlwaysShowToolWindow, true);
+    setWindowIcon(ProgramIcon());
+    setFixedSize(256, 191);
+
+    Label1 = new QLabel(QStringLiteral("Kyrel: Script Editor"), this);
+    Version = new QLabel(this);
+    Version->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Command1 = new QPushButton(QStringLiteral("Ok"), this); // made last, so it lies over both labels
+
+    const Placement layout[] = {
+        {Label1, "Label1", {8, 176, 97, 17}},
+        {Command1, "Command1", {104, 168, 65, 17}},
+        {Version, "Version", {144, 176, 105, 17}},
+    };
+    for (const Placement& place : layout) {
+        place.control->setObjectName(QString::fromLatin1(place.name));
+        place.control->setGeometry(place.rect);
+    }
+    ShrinkToFit(Label1);
+    Command1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this, &Splash::Command1_Click);
+}
+
+void Splash::Form_Load() {
+    Version->setText(QStringLiteral("Ver ") + ProgramVersionText());
+}
+
+// There is no cancel button: Esc leaves the splash screen open.
+void Splash::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The artwork is the window's background, unscaled; the strip below it keeps the plain background colour.
+void Splash::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_picture);
+}
+
+void Splash::Command1_Click() {
+    close();
+}
