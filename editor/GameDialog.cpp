@@ -3,6 +3,10 @@
 #include "codec/NumberText.h"
 #include "codec/RomFile.h"
 #include "editor/UpDown.h"
+#include "windows/About.h"
+#include "windows/Other.h"
+#include "windows/ProgramIdentity.h"
+#include "windows/Splash.h"
 
 #include <QAction>
 #include <QDir>
@@ -78,6 +82,7 @@ private:
 GameDialog::GameDialog(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("GameDialog"));
     setWindowTitle(QStringLiteral("Kyrel Script Editor"));
+    setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     CreateControls();
@@ -230,7 +235,8 @@ void GameDialog::Form_Load() {
     m_positions.NextMessagePos = 0;
     m_bankStart[1] = kyrel::Bank1Start;
     m_bankStart[2] = kyrel::Bank2Start;
-    // The splash screen is shown here only when its option is checked, which it never is at start.
+    if (OptionSplash->isChecked())
+        Splash::ShowInstance();
 }
 
 bool GameDialog::ByteView() const {
@@ -480,10 +486,14 @@ void GameDialog::Command3_Click() {
     RefreshView();
 }
 
-void GameDialog::Command2_Click() {}
+void GameDialog::Command2_Click() {
+    Other::ShowInstance();
+}
 
 void GameDialog::OptionSplash_Click() {
     OptionSplash->setChecked(!OptionSplash->isChecked());
 }
 
-void GameDialog::AboutBox_Click() {}
+void GameDialog::AboutBox_Click() {
+    About::ShowInstance();
+}

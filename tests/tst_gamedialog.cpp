@@ -4,6 +4,9 @@
 #include "tests/support/EditorDriver.h"
 #include "tests/support/ModalAnswerer.h"
 #include "tests/support/SyntheticRom.h"
+#include "windows/About.h"
+#include "windows/Other.h"
+#include "windows/Splash.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -66,6 +69,7 @@ private slots:
     void startsWithEveryControlInPlace();
     void startsWithMenusAndState();
     void startsWithTabOrder();
+    void opensTheAuxiliaryWindows();
 
     void loadsThroughTheFileDialog();
     void cancelledDialogLoadsNothing();
@@ -301,6 +305,35 @@ void TestGameDialog::startsWithTabOrder() {
     QCOMPARE(seen, (QStringList{QStringLiteral("Command1"), QStringLiteral("text1"), QStringLiteral("text3"),
                                 QStringLiteral("Bank"), QStringLiteral("IndexNo"), QStringLiteral("Index"),
                                 QStringLiteral("BankNo")}));
+}
+
+void TestGameDialog::opensTheAuxiliaryWindows() {
+    QVERIFY(!Splash::Instance());
+    auto* about = Get<QAction>("AboutBox");
+    about->trigger();
+    About* first = About::Instance();
+    QVERIFY(first);
+    QVERIFY(first->isVisible());
+    QVERIFY(!first->parent());
+    about->trigger();
+    QCOMPARE(About::Instance(), first);
+
+    // "Other Chars" cannot be pressed, but its handler opens the window.
+    QVERIFY(!Get<QPushButton>("Command2")->isEnabled());
+    QVERIFY(!Other::Instance());
+    m_dialog->Command2_Click();
+    QVERIFY(Other::Instance() && Other::Instance()->isVisible());
+
+    // The option only toggles its check mark; the splash screen waits for the next start.
+    m_dialog->OptionSplash_Click();
+    QVERIFY(Get<QAction>("OptionSplash")->isChecked());
+    QVERIFY(!Splash::Instance());
+    m_dialog->OptionSplash_Click();
+    QVERIFY(!Get<QAction>("OptionSplash")->isChecked());
+
+    first->close();
+    Other::Instance()->close();
+    QVERIFY(!About::Instance() && !Other::Instance());
 }
 
 // ---- loading --------------------------------------------------------------------------------------------
