@@ -1,11 +1,11 @@
 #include "windows/About.h"
 
 #include "windows/ProgramIdentity.h"
+#include "windows/SingleWindow.h"
 #include "windows/Splash.h"
 
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -59,31 +59,20 @@ QWidget* MakeLine(QWidget* parent, int index, const QColor& colour) {
 } // namespace
 
 About* About::ShowInstance() {
-    if (About* open = Instance()) {
-        open->raise();
-        open->activateWindow();
-        return open;
-    }
-    s_open = new About;
-    s_open->Form_Load();
-    s_open->show();
-    s_open->activateWindow();
-    return s_open;
+    return ShowSingleWindow(s_open, [] {
+        auto* about = new About;
+        about->Form_Load();
+        return about;
+    });
 }
 
-// A box that was closed but is not yet deleted counts as closed: the next show makes a new one.
 About* About::Instance() {
-    return s_open && !s_open->isHidden() ? s_open.data() : nullptr;
+    return OpenSingleWindow(s_open);
 }
 
 About::About() {
-    // A tool window stays out of the taskbar. Qt takes WA_QuitOnClose away from tool windows, but this box must
-    // keep the program running after the main window closed, so it gets it back after the flags are set.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setAttribute(Qt::WA_QuitOnClose, true);
-    setAttribute(Qt::WA_DeleteOnClose, true);
-    setAttribute(Qt::WA_MacAlwaysShowToolWindow, true);
+    SetUpSingleWindow(this, Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                                Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(ProgramIcon());
     setFixedSize(382, 237);
 

@@ -1,9 +1,9 @@
 #include "windows/Other.h"
 
 #include "windows/ProgramIdentity.h"
+#include "windows/SingleWindow.h"
 
 #include <QKeyEvent>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -33,30 +33,16 @@ constexpr int ButtonSize = 25;
 } // namespace
 
 Other* Other::ShowInstance() {
-    if (Other* open = Instance()) {
-        open->raise();
-        open->activateWindow();
-        return open;
-    }
-    s_open = new Other;
-    s_open->show();
-    s_open->activateWindow();
-    return s_open;
+    return ShowSingleWindow(s_open, [] { return new Other; });
 }
 
-// A window that was closed but is not yet deleted counts as closed: the next show makes a new one.
 Other* Other::Instance() {
-    return s_open && !s_open->isHidden() ? s_open.data() : nullptr;
+    return OpenSingleWindow(s_open);
 }
 
 Other::Other() {
-    // A tool window stays out of the taskbar. Qt takes WA_QuitOnClose away from tool windows, but this one must
-    // keep the program running after the main window closed, so it gets it back after the flags are set.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setAttribute(Qt::WA_QuitOnClose, true);
-    setAttribute(Qt::WA_DeleteOnClose, true);
-    setAttribute(Qt::WA_MacAlwaysShowToolWindow, true);
+    SetUpSingleWindow(this, Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                                Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(ProgramIcon());
     setWindowTitle(QStringLiteral("Other Characters"));
     setFixedSize(278, 117);

@@ -1,13 +1,13 @@
 #include "windows/Splash.h"
 
 #include "windows/ProgramIdentity.h"
+#include "windows/SingleWindow.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
@@ -41,36 +41,26 @@ void ShrinkToFit(QLabel* label) {
 } // namespace
 
 Splash* Splash::ShowInstance() {
-    if (Splash* open = Instance()) {
-        open->raise();
-        open->activateWindow();
-        return open;
-    }
-    s_open = new Splash;
-    s_open->Form_Load();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = s_open->frameGeometry();
-        frame.moveCenter(screen->geometry().center());
-        s_open->move(frame.topLeft());
-    }
-    s_open->show();
-    s_open->activateWindow();
-    return s_open;
+    return ShowSingleWindow(s_open, [] {
+        auto* splash = new Splash;
+        splash->Form_Load();
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = splash->frameGeometry();
+            frame.moveCenter(screen->geometry().center());
+            splash->move(frame.topLeft());
+        }
+        return splash;
+    });
 }
 
-// A splash screen that was closed but is not yet deleted counts as closed: the next show makes a new one.
 Splash* Splash::Instance() {
-    return s_open && !s_open->isHidden() ? s_open.data() : nullptr;
+    return OpenSingleWindow(s_open);
 }
 
 Splash::Splash() : m_picture(QStringLiteral(":/pictures/SplashPicture.png")) {
-    // Frameless: no caption and no buttons in a title bar. A tool window stays out of the taskbar and, unlike a
-    // splash-type window, is given the keyboard focus, which "Ok" needs for Enter and Space. Qt takes
-    // WA_QuitOnClose away from tool windows; this one must keep the program running, so it gets it back.
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::MSWindowsFixedSizeDialogHint);
-    setAttribute(Qt::WA_QuitOnClose, true);
-    setAttribute(Qt::WA_DeleteOnClose, true);
-    setAttribute(Qt::WA_MacAlwaysShowToolWindow, true);
+    // Frameless: no caption and no buttons in a title bar. A tool window, unlike a splash-type one, is given the
+    // keyboard focus, which "Ok" needs for Enter and Space.
+    SetUpSingleWindow(this, Qt::FramelessWindowHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(ProgramIcon());
     setFixedSize(256, 191);
 
