@@ -157,17 +157,18 @@ EncodeError MakeError(const std::u16string& text, std::u16string_view tag, std::
 } // namespace
 
 std::string EncodeError::Describe() const {
-    std::string shown;
+    // Converted as a whole, so that a character outside the Basic Multilingual Plane keeps its two halves together.
+    std::u16string shown;
     for (char16_t c : field) {
         if (c == u'\r')
-            shown += "\\r";
+            shown += u"\\r";
         else if (c == u'\n')
-            shown += "\\n";
+            shown += u"\\n";
         else
-            shown += ToUtf8(std::u16string_view(&c, 1));
+            shown += c;
     }
     return "The argument of " + ToUtf8(tag) + " at line " + std::to_string(line) + ", column " +
-           std::to_string(column) + " is \"" + shown +
+           std::to_string(column) + " is \"" + ToUtf8(shown) +
            "\": it must be a number from 0 to 255 written in three characters, such as 005 or 255.";
 }
 

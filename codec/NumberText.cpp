@@ -104,6 +104,11 @@ std::optional<std::int32_t> RoundToInt32(double value) {
 std::u16string FormatNumber(double value) {
     if (value == 0 || !std::isfinite(value))
         return u"0";
+    // Rounded to 15 digits, a number within a hair of the largest double becomes 1.79769313486232e308, which is
+    // past it and would read back as no number; the largest 15-digit number below it stands in for those.
+    constexpr double Largest15Digits = 1.79769313486231e308;
+    if (std::fabs(value) > Largest15Digits)
+        value = std::copysign(Largest15Digits, value);
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.15g", value);
     std::string text = buffer;

@@ -257,6 +257,8 @@ private slots:
             << u"<COLOR>5the"_qs << u"<COLOR>"_qs << 1 << 8 << u"5th"_qs << "";
         QTest::newRow("after a good argument")
             << u"<COLOR>001<SPEED>-5"_qs << u"<SPEED>"_qs << 1 << 18 << u"-5"_qs << "77 01";
+        QTest::newRow("character outside the BMP")
+            << u"<DELAY>\U0001F600x"_qs << u"<DELAY>"_qs << 1 << 8 << u"\U0001F600x"_qs << "";
     }
 
     void argumentErrors() {
@@ -276,6 +278,10 @@ private slots:
         QCOMPARE(QString::fromStdU16String(error->field), field);
         const QString described = QString::fromStdString(error->Describe());
         QVERIFY2(described.contains(tag), qPrintable(described));
+        // The field as typed, line ends spelled out, characters outside the BMP whole.
+        QString shownField = field;
+        shownField.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
+        QVERIFY2(described.contains(u'"' + shownField + u'"'), qPrintable(described));
 
         // Encoding the whole text first refuses it the same way, so nothing need reach the file.
         const EncodedMessage whole = EncodeToBytes(text.toStdU16String());

@@ -63,6 +63,9 @@ private slots:
         QTest::newRow("fractional exponent") << "1e1.5" << NoNumber;
         QTest::newRow("two signs") << "+-1" << NoNumber;
         QTest::newRow("two plus signs") << "++1" << NoNumber;
+        QTest::newRow("largest double as formatted")
+            << "179769313486231" + QString(294, u'0') << QVariant(1.79769313486231e308);
+        QTest::newRow("rounded past the largest double") << "179769313486232" + QString(294, u'0') << NoNumber;
     }
 
     void parse() {
@@ -127,6 +130,12 @@ private slots:
         QTest::newRow("negative zero") << -0.0 << "0";
         QTest::newRow("negative whole") << -7.0 << "-7";
         QTest::newRow("negative fraction") << -2.5 << "-2.5";
+        // Rounding up to 1.79769313486232e308 would pass the largest double; the text must still be a number.
+        const QString largest = QStringLiteral("179769313486231") + QString(294, u'0');
+        QTest::newRow("largest double") << std::numeric_limits<double>::max() << largest;
+        QTest::newRow("negative largest double") << -std::numeric_limits<double>::max() << u'-' + largest;
+        QTest::newRow("just below the largest double")
+            << std::nextafter(std::numeric_limits<double>::max(), 0.0) << largest;
     }
 
     void format() {

@@ -1,0 +1,502 @@
+// Fuzz target for the encoder. Each input is used twice.
+//
+// As typed text (UTF-16 code units after a first byte 0xFF; otherwise one character per byte: printable ASCII,
+// CR, LF and tab stand for themselves, the other values for the game's glyphs, characters outside the Basic
+// Multilingual Plane and lone surrogates): the encoding ends with the end code or stops at an argument field
+// that is no number from 0 to 255, reported where it stands; the bytes handed over never leave an argument
+// code without its argument; a consumer that refuses a byte gets exactly the bytes before it.
+//
+// As a choice of entries and tags: the text is put together from the texts the reader shows for the codes the
+// encoder produces, and from tags with their argument fields, while the bytes the game should get are put
+// together alongside, by the tag rules and their line-break states. Encoding that text must give bytes that
+// read back as the same text, and, when every entry is followed by a character that no dictionary entry
+// holds (so taking the longest entry first cannot join neighbours), exactly the bytes put together.
+#include "codec/CharTable.h"
+#include "codec/MessageEncoder.h"
+#include "fuzz/FuzzInput.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+using namespace kyrel;
+using kyrel::fuzz::FuzzInput;
+
+namespace {
+
+std::u16string Units(std::initializer_list<char16_t> units) {
+    return std::u16string(units);
+}
+
+// What the byte values outside printable ASCII stand for in the one-character-per-byte form.
+const std::vector<std::u16string>& SpecialCharacters() {
+    static const std::vector<std::u16string> specials = {
+        u"\r\n",
+        u"\r",
+        u"\n",
+        u"\t",
+        u"\u00BB",
+        u"\u00AB",
+        u"\u201D",
+        u"\u00A4",
+        u"\u00A1",
+        Units({0xD83D}),         // a high surrogate alone
+        Units({0xDE00}),         // a low surrogate alone
+        Units({0xD83D, 0xDE00}), // U+1F600, a pair
+        Units({0xDBFF, 0xDFFF}), // U+10FFFF
+        Units({0xDE00, 0xD83D}), // a pair the wrong way round
+        u"\uFFFD",
+        u"\uFFFF",
+        u"\u00A0",
+        u"\u00E9",
+        u"\u2028",
+        Units({0x0000}),
+        u"    ",
+    };
+    return specials;
+}
+
+std::u16string TypedText(FuzzInput& input, bool codeUnits) {
+    std::u16string text;
+    if (codeUnits) {
+        while (!input.AtEnd())
+            text += static_cast<char16_t>(input.U16());
+        return text;
+    }
+    while (!input.AtEnd()) {
+        const std::uint8_t b = input.Byte();
+        if ((b >= 0x20 && b < 0x7F) || b == '\r' || b == '\n' || b == '\t')
+            text += static_cast<char16_t>(b);
+        else
+            text += SpecialCharacters()[b % SpecialCharacters().size()];
+    }
+    return text;
+}
+
+constexpr std::u16string_view ArgumentTags[] = {u"<BORDER>", u"<ALIGN>", u"<COLOR>",
+                                                u"<DELAY>",  u"<SOUND>", u"<SPEED>"};
+constexpr std::uint8_t ArgumentCodes[] = {0x6B, 0x6D, 0x77, 0x78, 0x79, 0x7A};
+
+// An argument field as the user may type it: three characters, digits with blanks around them, 0 to 255.
+KYREL_FUZZ_UNTRACED bool GoodField(std::u16string_view field) {
+    if (field.size() != 3)
+        return false;
+    std::size_t first = 0;
+    while (first < 3 && field[first] == u' ')
+        ++first;
+    std::size_t last = 3;
+    while (last > first && field[last - 1] == u' ')
+        --last;
+    if (first == last)
+        return false;
+    int value = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        if (field[i] < u'0' || field[i] > u'9')
+            return false;
+        value = value * 10 + (field[i] - u'0');
+    }
+    return value <= 255;
+}
+
+// A field cut short by the end of the text is still read, as far as it goes.
+KYREL_FUZZ_UNTRACED bool GoodShortField(std::u16string_view field) {
+    if (field.size() == 3)
+        return GoodField(field);
+    std::u16string padded(field);
+    padded.resize(3, u' ');
+    return GoodField(padded);
+}
+
+KYREL_FUZZ_UNTRACED bool WellFormedUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        std::size_t length;
+        char32_t c;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        } else if ((b & 0xE0) == 0xC0) {
+            length = 2;
+            c = b & 0x1F;
+        } else if ((b & 0xF0) == 0xE0) {
+            length = 3;
+            c = b & 0x0F;
+        } else if ((b & 0xF8) == 0xF0) {
+            length = 4;
+            c = b & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (next & 0x3F);
+        }
+        const char32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+        if (c < smallest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// The field as the user should read it in the message: UTF-8, pairs joined, line ends spelled out, a lone
+// surrogate as the replacement character.
+KYREL_FUZZ_UNTRACED std::string FieldAsShown(std::u16string_view field) {
+    auto put = [](std::string& out, char32_t c) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const char16_t c = field[i];
+        if (c == u'\r') {
+            out += "\\r";
+        } else if (c == u'\n') {
+            out += "\\n";
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < field.size() && field[i + 1] >= 0xDC00 &&
+                   field[i + 1] <= 0xDFFF) {
+            put(out, 0x10000 + ((c - 0xD800) << 10) + (field[i + 1] - 0xDC00));
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            put(out, 0xFFFD);
+        } else {
+            put(out, c);
+        }
+    }
+    return out;
+}
+
+// Argument codes always come with their argument byte.
+KYREL_FUZZ_UNTRACED bool ArgumentsComplete(const std::vector<std::uint8_t>& bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (TakesArgument(bytes[i])) {
+            if (i + 1 == bytes.size())
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
+void CheckTypedText(const std::u16string& text, std::uint8_t refuseChoice) {
+    const EncodedMessage whole = EncodeToBytes(text);
+    KYREL_FUZZ_CHECK(whole.bytes.size() <= text.size() + 1); // every byte but the end code takes a character
+    KYREL_FUZZ_CHECK(ArgumentsComplete(whole.bytes));
+    if (whole.ok()) {
+        KYREL_FUZZ_CHECK(!whole.bytes.empty() && whole.bytes.back() == EndCode);
+    } else {
+        const EncodeError& error = *whole.error;
+        const auto position = static_cast<std::size_t>(error.position);
+        KYREL_FUZZ_CHECK(error.position >= 0 && position <= text.size());
+        bool knownTag = false;
+        for (std::u16string_view tag : ArgumentTags)
+            knownTag = knownTag || error.tag == tag;
+        KYREL_FUZZ_CHECK(knownTag);
+        KYREL_FUZZ_CHECK(position >= error.tag.size());
+        KYREL_FUZZ_CHECK(text.compare(position - error.tag.size(), error.tag.size(), error.tag) == 0);
+        KYREL_FUZZ_CHECK(error.field == text.substr(position, 3));
+        KYREL_FUZZ_CHECK(!GoodShortField(error.field));
+
+        int line = 1;
+        std::size_t lineStart = 0;
+        for (std::size_t i = 0; i < position; ++i) {
+            if (text[i] == u'\n') {
+                ++line;
+                lineStart = i + 1;
+            }
+        }
+        KYREL_FUZZ_CHECK(error.line == line);
+        KYREL_FUZZ_CHECK(error.column == static_cast<int>(position - lineStart) + 1);
+
+        const std::string described = error.Describe();
+        KYREL_FUZZ_CHECK(WellFormedUtf8(described));
+        KYREL_FUZZ_CHECK(described.find(FieldAsShown(error.tag)) != std::string::npos);
+        KYREL_FUZZ_CHECK(described.find("\"" + FieldAsShown(error.field) + "\"") != std::string::npos);
+    }
+
+    // The consumer's way: the same bytes in the same order, and a refusal stops the encoding right there.
+    const std::size_t refuseAt = 1 + refuseChoice % (whole.bytes.size() + 1); // past the last: never refuses
+    std::vector<std::uint8_t> received;
+    EncoderState state;
+    state.BreakMode = 2; // nothing carries over from an encoding before
+    const auto result = EncodeMessage(text, state, [&](std::uint8_t b) {
+        received.push_back(b);
+        return received.size() != refuseAt;
+    });
+    KYREL_FUZZ_CHECK(state.BreakMode <= 2);
+    if (refuseAt <= whole.bytes.size()) {
+        KYREL_FUZZ_CHECK(!result);
+        KYREL_FUZZ_CHECK(received.size() == refuseAt);
+        KYREL_FUZZ_CHECK(std::equal(received.begin(), received.end(), whole.bytes.begin()));
+    } else {
+        KYREL_FUZZ_CHECK(received == whole.bytes);
+        KYREL_FUZZ_CHECK(result.has_value() == !whole.ok());
+        if (result)
+            KYREL_FUZZ_CHECK(result->position == whole.error->position);
+        else
+            KYREL_FUZZ_CHECK(static_cast<std::size_t>(state.EncodePos) >= text.size());
+    }
+}
+
+// --- Text put together from entries and tags ---
+
+struct Entry {
+    std::u16string text;
+    std::uint8_t code;
+};
+
+// Every code the encoder produces for a character or a group of characters, with the text the reader shows for
+// it; four spaces, which the reader shows as a tab, stand for the tab code.
+const std::vector<Entry>& Entries() {
+    static const std::vector<Entry> entries = [] {
+        CharTable table;
+        table.BuildCharTable();
+        std::vector<Entry> list;
+        auto add = [&](int first, int last) {
+            for (int code = first; code <= last; ++code) {
+                const auto b = static_cast<std::uint8_t>(code);
+                list.push_back({b == 0x88 ? std::u16string(u"    ") : table.Lookup(b), b});
+            }
+        };
+        add(0x00, 0x3D); // letters and digits
+        add(0x3F, 0x46); // ? - . , "... " » ( )
+        add(0x49, 0x4D); // * {[ ]} ” ^
+        add(0x4F, 0x51); // < > '
+        add(0x58, 0x61); // ¤, blank, «, (A) (B) (X) (Y), |, ¡, !
+        add(0x6A, 0x6A); // Vrel
+        add(0x88, 0xE8); // blanks, 's and the dictionary
+        for (const Entry& entry : list)
+            if (entry.text.empty())
+                std::abort();
+        return list;
+    }();
+    return entries;
+}
+
+// Characters that begin no dictionary entry and appear in none: after one of them the next entry starts afresh.
+constexpr std::pair<char16_t, std::uint8_t> Breakers[] = {
+    {u'0', 0x34},      {u'1', 0x35},      {u'2', 0x36}, {u'3', 0x37},      {u'4', 0x38}, {u'5', 0x39},
+    {u'6', 0x3A},      {u'7', 0x3B},      {u'8', 0x3C}, {u'9', 0x3D},      {u'?', 0x3F}, {u'-', 0x40},
+    {u',', 0x42},      {u'\u00BB', 0x44}, {u'*', 0x49}, {u'\u201D', 0x4C}, {u'^', 0x4D}, {u'>', 0x50},
+    {u'\u00A4', 0x58}, {u'\u00AB', 0x5A}, {u'|', 0x5F}, {u'\u00A1', 0x60}, {u'!', 0x61},
+};
+
+enum class TagKind { Break, Paragraph, End, Tab, Choice, Top, Argument };
+
+struct Composed {
+    std::u16string text;             // what is encoded
+    std::u16string readBack;         // the same text with tabs as four blanks, dropped tags left out, fields widened
+    std::vector<std::uint8_t> bytes; // what the game should get
+    bool lastIsEndTag = false;       // the last byte comes from an "<E>"
+    bool exact = true;               // no entry was left without a breaker before another entry
+};
+
+Composed Compose(FuzzInput& input) {
+    Composed c;
+    int breakMode = 0;
+    bool pendingJoin = false; // the last entry had no breaker after it
+    const std::size_t tagChoices = 6 + std::size(ArgumentTags);
+    const std::size_t choices = Entries().size() + tagChoices;
+
+    auto hand = [&](std::uint8_t b) {
+        c.bytes.push_back(b);
+        c.lastIsEndTag = false;
+    };
+    auto both = [&](std::u16string_view text) {
+        c.text += text;
+        c.readBack += text;
+    };
+
+    for (int units = 0; units < 400 && !input.AtEnd(); ++units) {
+        const std::size_t pick = input.U16() % choices;
+        if (pick < Entries().size()) {
+            const Entry& entry = Entries()[pick];
+            if (pendingJoin)
+                c.exact = false;
+            both(entry.text);
+            hand(entry.code);
+            // A "<" needs a breaker always, or it could start a tag with what follows.
+            const std::uint8_t breaker = input.Byte();
+            pendingJoin = false;
+            if (breaker < 0xF0 || entry.code == 0x4F) {
+                const auto& [character, code] = Breakers[breaker % std::size(Breakers)];
+                both(std::u16string(1, character));
+                hand(code);
+            } else {
+                pendingJoin = true;
+            }
+            continue;
+        }
+        // Tags: "<" appears in no entry, so an entry never runs on into a tag.
+        pendingJoin = false;
+        const std::size_t tag = pick - Entries().size();
+        switch (tag) {
+        case 0: // "<BR>"
+            both(u"<BR>");
+            hand(breakMode == 0 ? 0x75 : breakMode == 1 ? 0x76 : 0x73);
+            if (breakMode == 0)
+                breakMode = 1;
+            break;
+        case 1:
+            both(u"<P>");
+            hand(0x7E);
+            breakMode = 2;
+            break;
+        case 2:
+            both(u"<E>");
+            hand(EndCode);
+            c.lastIsEndTag = true;
+            breakMode = 0;
+            break;
+        case 3:
+            c.text += u"<TAB>";
+            c.readBack += u"    ";
+            hand(0x88);
+            break;
+        case 4:
+            both(u"<CHOICE>");
+            hand(0x68);
+            break;
+        case 5:
+            both(u"<TOP>");
+            if (breakMode == 0) {
+                c.readBack.resize(c.readBack.size() - 5); // dropped
+            } else {
+                for (std::uint8_t b : {0x4F, 0x13, 0x0E, 0x0F, 0x50}) // written as its five characters
+                    hand(b);
+            }
+            break;
+        default: {
+            const std::size_t which = tag - 6;
+            const std::uint8_t value = input.Byte();
+            const std::uint8_t style = input.Byte();
+            std::u16string digits;
+            for (char d : std::to_string(value))
+                digits += static_cast<char16_t>(d);
+            std::u16string field;
+            switch (style % 4) {
+            case 0:
+                field = std::u16string(3 - digits.size(), u'0') + digits;
+                break;
+            case 1:
+                field = digits + std::u16string(3 - digits.size(), u' ');
+                break;
+            case 2:
+                field = std::u16string(3 - digits.size(), u' ') + digits;
+                break;
+            default: // leading zeros and blanks together where there is room
+                field = digits.size() == 1 ? u" 0" + digits : digits + std::u16string(3 - digits.size(), u' ');
+                break;
+            }
+            // At the very end of the text the field may be cut short.
+            if (style >= 0x80 && input.AtEnd())
+                field = digits;
+            c.text += ArgumentTags[which];
+            c.text += field;
+            c.readBack += ArgumentTags[which];
+            c.readBack += std::u16string(3 - digits.size(), u'0') + digits;
+            hand(ArgumentCodes[which]);
+            hand(value);
+            break;
+        }
+        }
+    }
+    if (!c.lastIsEndTag)
+        c.bytes.push_back(EndCode);
+    return c;
+}
+
+// The bytes as text again, the way Compose writes it: the reader's texts for entries, tags for control codes.
+KYREL_FUZZ_UNTRACED std::optional<std::u16string> ReadBack(const std::vector<std::uint8_t>& bytes) {
+    static const CharTable table = [] {
+        CharTable built;
+        built.BuildCharTable();
+        return built;
+    }();
+    std::u16string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::uint8_t b = bytes[i];
+        if (TakesArgument(b)) {
+            if (i + 1 == bytes.size())
+                return std::nullopt;
+            for (std::size_t k = 0; k < std::size(ArgumentCodes); ++k)
+                if (ArgumentCodes[k] == b)
+                    text += ArgumentTags[k];
+            const std::string digits = std::to_string(bytes[++i]);
+            text += std::u16string(3 - digits.size(), u'0');
+            for (char d : digits)
+                text += static_cast<char16_t>(d);
+        } else if (b == 0x73 || b == 0x75 || b == 0x76) {
+            text += u"<BR>";
+        } else if (b == 0x7E) {
+            text += u"<P>";
+        } else if (b == EndCode) {
+            text += u"<E>";
+        } else if (b == 0x68) {
+            text += u"<CHOICE>";
+        } else if (b == 0x88) {
+            text += u"    ";
+        } else if (table.Lookup(b).empty()) {
+            return std::nullopt; // a byte the encoder should never produce
+        } else {
+            text += table.Lookup(b);
+        }
+    }
+    return text;
+}
+
+void CheckComposedText(FuzzInput& input) {
+    const Composed composed = Compose(input);
+    const EncodedMessage encoded = EncodeToBytes(composed.text);
+    KYREL_FUZZ_CHECK(encoded.ok());
+    KYREL_FUZZ_CHECK(!encoded.bytes.empty() && encoded.bytes.back() == EndCode);
+
+    // Whatever the entries the longest-first rule chose, they read back as the text.
+    std::vector<std::uint8_t> body(encoded.bytes.begin(), encoded.bytes.end() - 1);
+    const std::optional<std::u16string> readBack = ReadBack(body);
+    KYREL_FUZZ_CHECK(readBack.has_value());
+    KYREL_FUZZ_CHECK(*readBack + (composed.lastIsEndTag ? u"<E>" : u"") == composed.readBack);
+
+    if (composed.exact)
+        KYREL_FUZZ_CHECK(encoded.bytes == composed.bytes);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    {
+        // A first byte of 0xFF marks the rest as UTF-16 code units; any other input is one character per byte.
+        const bool codeUnits = size > 0 && data[0] == 0xFF;
+        FuzzInput input(data + (codeUnits ? 1 : 0), size - (codeUnits ? 1 : 0));
+        const std::u16string text = TypedText(input, codeUnits);
+        CheckTypedText(text, size > 0 ? data[size - 1] : 0);
+    }
+    {
+        FuzzInput input(data, size);
+        CheckComposedText(input);
+    }
+    return 0;
+}
