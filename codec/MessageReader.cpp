@@ -68,6 +68,8 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
     std::uint8_t argumentByte = state.ArgumentByte;
     int readCount = 0;
     std::u16string text;
+    // Most messages fit, so the text is rarely moved while it grows.
+    text.reserve(256);
 
     // Reading past the file's end is not an error: the read stops there as at a byte limit.
     auto readAt = [&](std::int64_t position) -> std::optional<std::uint8_t> {
@@ -87,8 +89,14 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
         }
         if (TakesArgument(*b))
             table.SetPendingArgument();
+        // Most texts are one letter; none is copied into a temporary on its way.
         const std::u16string& shown = table.Lookup(*b);
-        text += shown.empty() ? HexInParentheses(*b) : shown;
+        if (shown.size() == 1)
+            text.push_back(shown.front());
+        else if (shown.empty())
+            text += HexInParentheses(*b);
+        else
+            text += shown;
         if (*b == EndCode)
             break;
         ++readPos;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -32,8 +33,14 @@ public:
     [[nodiscard]] std::int64_t Size() const { return m_size; }
 
     // The byte at a 1-based position; nothing when the position lies outside the file or the read failed
-    // (ReadError() then says why). Sequential reads go through the stream's buffer without seeking.
-    [[nodiscard]] std::optional<std::uint8_t> ReadByte(std::int64_t position);
+    // (ReadError() then says why). Bytes come from a block read at the first position asked for, so a run of
+    // sequential reads costs one positioned read of the file per block.
+    [[nodiscard]] std::optional<std::uint8_t> ReadByte(std::int64_t position) {
+        // A byte of the block read last is served here, without a call: the reader asks for every byte alone.
+        if (position >= m_blockStart && position - m_blockStart < m_blockLength)
+            return m_block[static_cast<std::size_t>(position - m_blockStart)];
+        return ReadOutsideBlock(position);
+    }
     [[nodiscard]] const std::string& ReadError() const { return m_readError; }
 
     // Writes one byte at a 1-based position inside the file; refuses positions outside it.
@@ -43,15 +50,23 @@ public:
     Status Close();
 
 private:
+    [[nodiscard]] std::string PathText() const;
     [[nodiscard]] std::string Describe(const std::string& what, int err) const;
+    [[nodiscard]] std::optional<std::uint8_t> ReadOutsideBlock(std::int64_t position);
     bool SeekTo(std::int64_t position);
+    bool FillBlock(std::int64_t position);
 
+    // The stream is unbuffered: reads are served from m_block, and a write goes to the file as it is made.
     std::FILE* m_file = nullptr;
-    std::filesystem::path m_path;
+    std::filesystem::path::string_type m_pathText; // kept as text: a path object would split it into parts
     std::int64_t m_size = 0;
-    std::int64_t m_streamPos = -1; // 1-based position the stream will read next, -1 when unknown
+    std::int64_t m_streamPos = -1; // 1-based position the stream will read or write next, -1 when unknown
     bool m_lastWasWrite = false;
     std::string m_readError;
+    std::array<std::uint8_t, 4096> m_block;
+    std::int64_t m_blockStart = 0;  // 1-based position of m_block[0]
+    std::int64_t m_blockLength = 0; // bytes of m_block that hold the file's bytes
+    bool m_filledBefore = false;    // the first block read after opening is a short one
 };
 
 // Opens the file, writes one byte at a 1-based position and closes it again.
