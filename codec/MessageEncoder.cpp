@@ -38,6 +38,36 @@ constexpr Entry Dictionary[] = {
 };
 static_assert(std::size(Dictionary) == 105);
 
+// Where the entries that begin with a character lie in Dictionary, so a step tries only those instead of all
+// 105. Every entry begins with an ASCII character, and each character's entries stand together.
+struct Group {
+    std::uint8_t first = 0;
+    std::uint8_t count = 0;
+};
+
+constexpr std::array<Group, 128> MakeGroups() {
+    std::array<Group, 128> groups{};
+    for (std::size_t i = 0; i < std::size(Dictionary); ++i) {
+        Group& group = groups[Dictionary[i].text.front()];
+        if (group.count == 0)
+            group.first = static_cast<std::uint8_t>(i);
+        ++group.count;
+    }
+    return groups;
+}
+
+constexpr std::array<Group, 128> Groups = MakeGroups();
+
+constexpr bool GroupsStandTogether() {
+    for (std::size_t i = 0; i < std::size(Dictionary); ++i) {
+        const Group& group = Groups[Dictionary[i].text.front()];
+        if (i < group.first || i >= static_cast<std::size_t>(group.first + group.count))
+            return false;
+    }
+    return true;
+}
+static_assert(GroupsStandTogether(), "the entries with one first character must stand together, in the order tried");
+
 std::optional<std::uint8_t> SingleCharacter(char16_t c) {
     if (c >= u'A' && c <= u'Z')
         return static_cast<std::uint8_t>(0x00 + (c - u'A'));
@@ -90,8 +120,16 @@ constexpr Tag Tags[] = {
     {u"<SOUND>", -1, 0x79, Break::Keep, true},  {u"<SPEED>", -1, 0x7A, Break::Keep, true},
 };
 
+// Character by character, stopping at the first that differs: most tries fail at the second character, and a
+// view comparison would order the two texts rather than only tell them apart.
 bool MatchesAt(const std::u16string& text, std::size_t pos, std::u16string_view entry) {
-    return text.size() - pos >= entry.size() && std::u16string_view(text).substr(pos, entry.size()) == entry;
+    if (text.size() - pos < entry.size())
+        return false;
+    for (std::size_t i = 0; i < entry.size(); ++i) {
+        if (text[pos + i] != entry[i])
+            return false;
+    }
+    return true;
 }
 
 // The three-character argument field: digits with blanks around them, 0 to 255.
@@ -220,10 +258,11 @@ std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderStat
             }
         }
         if (!tagMatched) {
-            for (const Entry& entry : Dictionary) {
-                if (entry.text.front() == c && MatchesAt(text, pos, entry.text)) {
-                    chosen = entry.code;
-                    k = entry.text.size();
+            const Group group = c < Groups.size() ? Groups[c] : Group{};
+            for (std::size_t i = group.first; i < static_cast<std::size_t>(group.first + group.count); ++i) {
+                if (MatchesAt(text, pos, Dictionary[i].text)) {
+                    chosen = Dictionary[i].code;
+                    k = Dictionary[i].text.size();
                     break;
                 }
             }
@@ -261,6 +300,8 @@ std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderStat
 
 EncodedMessage EncodeToBytes(const std::u16string& text) {
     EncodedMessage message;
+    // Every byte but the end code consumes at least one character, so this is room enough.
+    message.bytes.reserve(text.size() + 1);
     EncoderState state;
     message.error = EncodeMessage(text, state, [&](std::uint8_t b) {
         message.bytes.push_back(b);
