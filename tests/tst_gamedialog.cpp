@@ -204,9 +204,12 @@ void TestGameDialog::startsWithEveryControlInPlace() {
         shown = edit->text();
     else if (auto* button = qobject_cast<QAbstractButton*>(control))
         shown = button->text();
-    else if (auto* label = qobject_cast<QLabel*>(control))
+    else if (auto* label = qobject_cast<QLabel*>(control)) {
         shown = label->text();
-    else if (auto* frame = qobject_cast<QGroupBox*>(control))
+        // A one-line caption must not be cut off by its fixed width.
+        if (!label->wordWrap())
+            QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->width());
+    } else if (auto* frame = qobject_cast<QGroupBox*>(control))
         shown = frame->title();
     else if (auto* pane = qobject_cast<QPlainTextEdit*>(control))
         shown = pane->toPlainText();
