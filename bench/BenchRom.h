@@ -21,6 +21,11 @@ public:
 
     BenchRom();
     ~BenchRom();
+    // The one ROM a benchmark program reads, made on first use and removed when the program ends.
+    [[nodiscard]] static const BenchRom& Shared() {
+        static const BenchRom rom;
+        return rom;
+    }
     BenchRom(const BenchRom&) = delete;
     BenchRom& operator=(const BenchRom&) = delete;
 

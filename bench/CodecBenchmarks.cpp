@@ -24,11 +24,6 @@ using kyrel::bench::MessageSpan;
 
 namespace {
 
-const BenchRom& Rom() {
-    static const BenchRom rom;
-    return rom;
-}
-
 // About 64 KiB of typed text; every character is ASCII, so characters and bytes are the same count.
 const std::u16string& NewText() {
     static const std::u16string text = bench::LongText(64 * 1024);
@@ -53,7 +48,7 @@ const std::vector<std::uint8_t>& WrittenMessage() {
 // As the index spinner does: each message is read on its own, from where the read before it stopped, with
 // its own open and close of the file.
 void DecodeBanks(benchmark::State& state) {
-    const BenchRom& rom = Rom();
+    const BenchRom& rom = BenchRom::Shared();
     CharTable table;
     table.BuildCharTable();
     for (auto _ : state) {
@@ -78,7 +73,7 @@ BENCHMARK(DecodeBanks)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeSta
 
 // The same bytes with the same number of opens: open, one positioned read of the whole message, close.
 void DecodeBanks_Floor(benchmark::State& state) {
-    const BenchRom& rom = Rom();
+    const BenchRom& rom = BenchRom::Shared();
     std::array<unsigned char, 4096> buffer{};
     for (auto _ : state) {
         for (int bank : {1, 2}) {
@@ -103,7 +98,7 @@ BENCHMARK(DecodeBanks_Floor)->Unit(benchmark::kMillisecond)->UseRealTime()->Comp
 // open, seek, a read of up to 256 bytes (the whole message, here), close. What DecodeBanks costs beyond this is
 // the program's own work.
 void DecodeBanks_SameCalls(benchmark::State& state) {
-    const BenchRom& rom = Rom();
+    const BenchRom& rom = BenchRom::Shared();
     std::array<unsigned char, 256> buffer{};
     struct stat info {};
     for (auto _ : state) {
@@ -188,7 +183,7 @@ BENCHMARK(EncodeLongText_Floor)->Unit(benchmark::kMicrosecond)->UseRealTime()->C
 // ---- writing ----------------------------------------------------------------------------------------------
 
 const std::filesystem::path& WriteTarget() {
-    static const std::filesystem::path path = Rom().Copy("write.smc");
+    static const std::filesystem::path path = BenchRom::Shared().Copy("write.smc");
     return path;
 }
 

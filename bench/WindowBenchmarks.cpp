@@ -22,11 +22,6 @@ using kyrel::bench::MessageSpan;
 
 namespace {
 
-const BenchRom& Rom() {
-    static const BenchRom rom;
-    return rom;
-}
-
 // Clicks before the counter is taken back to the bank's first message, well before bank 2's messages run out.
 constexpr int ClicksPerRound = 600;
 
@@ -38,7 +33,7 @@ public:
         m_dialog.show();
         if (!QTest::qWaitForWindowExposed(&m_dialog))
             qFatal("the main window was never shown");
-        m_driver.Load(QString::fromStdString(Rom().Path().string()));
+        m_driver.Load(QString::fromStdString(BenchRom::Shared().Path().string()));
         if (m_dialog.RomPath().isEmpty())
             qFatal("the benchmark ROM did not load");
         BackToFirstMessage();
@@ -50,7 +45,7 @@ public:
             m_driver.Click("Bank", true);
         m_driver.Click("Bank", true);
         QApplication::processEvents();
-        if (m_dialog.ViewStartPos() != Rom().Messages(2).front().start)
+        if (m_dialog.ViewStartPos() != BenchRom::Shared().Messages(2).front().start)
             qFatal("bank 2 did not start at its first message");
     }
 
@@ -86,7 +81,7 @@ void IndexUpClick(benchmark::State& state) {
         QApplication::processEvents();
         ++clicks;
     }
-    const auto& messages = Rom().Messages(2);
+    const auto& messages = BenchRom::Shared().Messages(2);
     if (window.Dialog().ViewStartPos() != messages[static_cast<std::size_t>(clicks)].start)
         state.SkipWithError("the clicks did not step message by message");
 }
@@ -95,7 +90,7 @@ BENCHMARK(IndexUpClick)->Unit(benchmark::kMicrosecond)->UseRealTime()->ComputeSt
 // The file access of the same click and nothing else: the end code read again, then the next message, each
 // with its own open and close.
 void IndexUpClick_Floor(benchmark::State& state) {
-    const BenchRom& rom = Rom();
+    const BenchRom& rom = BenchRom::Shared();
     const auto& messages = rom.Messages(2);
     std::array<unsigned char, 4096> buffer{};
     std::size_t shown = 0;
