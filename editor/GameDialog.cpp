@@ -6,13 +6,13 @@
 #include "windows/About.h"
 #include "windows/Other.h"
 #include "windows/ProgramIdentity.h"
+#include "windows/ShrinkToFit.h"
 #include "windows/Splash.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -55,16 +55,6 @@ QString ForDisplay(const std::u16string& text) {
     QString shown = QString::fromStdU16String(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return shown;
-}
-
-// Narrows a caption's font until the caption fits its fixed width, as the layout's labels are only as wide as
-// their text was in the original font.
-void FitCaption(QLabel* label) {
-    QFont font = label->font();
-    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    }
-    label->setFont(font);
 }
 
 template <typename T> T* Place(T* widget, const char* name, int left, int top, int width, int height) {
@@ -174,7 +164,7 @@ void GameDialog::CreateControls() {
     Label2 = Place(new QLabel(QStringLiteral("Ending Value:"), client), "Label2", 48, 304, 73, 17);
     Label1 = Place(new QLabel(QStringLiteral("Starting Value:"), client), "Label1", 48, 272, 73, 17);
     for (QLabel* label : {Label1, Label2, Label3, Label5, Label6})
-        FitCaption(label);
+        ShrinkToFit(label);
     for (QPushButton* button : {Command1, Command2, Command3, Command4, Command5})
         button->setAutoDefault(false);
 

@@ -1,9 +1,9 @@
 #include "windows/Splash.h"
 
 #include "windows/ProgramIdentity.h"
+#include "windows/ShrinkToFit.h"
 #include "windows/SingleWindow.h"
 
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,23 +20,6 @@ struct Placement {
     const char* name;
     QRect rect;
 };
-
-// Label1's fixed box ends under the button, and many default fonts make its text longer than the box: the text
-// shrinks, in the same font family, until all of it shows.
-void ShrinkToFit(QLabel* label) {
-    QFont font = label->font();
-    const bool inPoints = font.pointSizeF() > 0;
-    qreal size = inPoints ? font.pointSizeF() : font.pixelSize();
-    const qreal smallest = inPoints ? 6.0 : 8.0;
-    while (QFontMetricsF(font).horizontalAdvance(label->text()) > label->width() && size > smallest) {
-        size -= inPoints ? 0.5 : 1.0;
-        if (inPoints)
-            font.setPointSizeF(size);
-        else
-            font.setPixelSize(int(size));
-    }
-    label->setFont(font);
-}
 
 } // namespace
 
