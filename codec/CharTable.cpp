@@ -19,11 +19,10 @@ void CharTable::BuildCharTable() {
 
     // Punctuation and the game's special glyphs; several codes share one text.
     static constexpr const char16_t* punctuation[] = {
-        u"!",     u"?",     u"-",       u".",       u",",       u"... ",    u"\u00BB",  u"(",
-        u")",     u"*",     u"*",       u"*",       u"{[",      u"]}",      u"\u201D",  u"^",
-        u"v",     u"<",     u">",       u"'",       u"\u00A4",  u"\u00A4",  u"\u00A4",  u"\u00A4",
-        u"\u00A4", u"\u00A4", u"\u00A4", u" ",      u"\u00AB",  u"(A)",     u"(B)",     u"(X)",
-        u"(Y)",   u"|",     u"\u00A1",  u"!",
+        u"!", u"?",      u"-",      u".",      u",",      u"... ",   u"\u00BB", u"(",      u")",
+        u"*", u"*",      u"*",      u"{[",     u"]}",     u"\u201D", u"^",      u"v",      u"<",
+        u">", u"'",      u"\u00A4", u"\u00A4", u"\u00A4", u"\u00A4", u"\u00A4", u"\u00A4", u"\u00A4",
+        u" ", u"\u00AB", u"(A)",    u"(B)",    u"(X)",    u"(Y)",    u"|",      u"\u00A1", u"!",
     };
     static_assert(std::size(punctuation) == 0x62 - 0x3E);
     for (std::size_t i = 0; i < std::size(punctuation); ++i)
@@ -51,14 +50,14 @@ void CharTable::BuildCharTable() {
 
     // The dictionary: syllables and words stored as one byte each, then the capitalised ones.
     static constexpr const char16_t* dictionary[] = {
-        u"and ", u"are ", u"all ", u"ain", u"and", u"at ", u"ast", u"an",  u"at",  u"ble",  u"ba",   u"be",
-        u"bo",   u"can ", u"che",  u"com", u"ck",  u"des", u"di",  u"do",  u"en ", u"er ",  u"ear",  u"ent",
-        u"ed ",  u"en",   u"er",   u"ev",  u"for", u"fro", u"give ", u"get", u"go", u"have", u"has",  u"her",
-        u"hi",   u"ha",   u"ight ", u"ing ", u"in", u"is",  u"it",  u"just", u"know", u"ly ", u"la",  u"lo",
-        u"man",  u"ma",   u"me",   u"mu",  u"n't ", u"non", u"not", u"open", u"ound", u"out ", u"of", u"on",
-        u"or",   u"per",  u"ple",  u"pow", u"pro", u"re ", u"re",  u"some", u"se",  u"sh",   u"so",   u"st",
-        u"ter ", u"thin", u"ter",  u"tha", u"the", u"thi", u"to",  u"tr",  u"up",  u"ver",  u"with", u"wa",
-        u"we",   u"wh",   u"wi",   u"you", u"Her", u"Tha", u"The", u"Thi", u"You",
+        u"and ", u"are ", u"all ",  u"ain",  u"and",  u"at ", u"ast",   u"an",   u"at",   u"ble",  u"ba",   u"be",
+        u"bo",   u"can ", u"che",   u"com",  u"ck",   u"des", u"di",    u"do",   u"en ",  u"er ",  u"ear",  u"ent",
+        u"ed ",  u"en",   u"er",    u"ev",   u"for",  u"fro", u"give ", u"get",  u"go",   u"have", u"has",  u"her",
+        u"hi",   u"ha",   u"ight ", u"ing ", u"in",   u"is",  u"it",    u"just", u"know", u"ly ",  u"la",   u"lo",
+        u"man",  u"ma",   u"me",    u"mu",   u"n't ", u"non", u"not",   u"open", u"ound", u"out ", u"of",   u"on",
+        u"or",   u"per",  u"ple",   u"pow",  u"pro",  u"re ", u"re",    u"some", u"se",   u"sh",   u"so",   u"st",
+        u"ter ", u"thin", u"ter",   u"tha",  u"the",  u"thi", u"to",    u"tr",   u"up",   u"ver",  u"with", u"wa",
+        u"we",   u"wh",   u"wi",    u"you",  u"Her",  u"Tha", u"The",   u"Thi",  u"You",
     };
     static_assert(std::size(dictionary) == 0xE9 - 0x8C);
     for (std::size_t i = 0; i < std::size(dictionary); ++i)

@@ -17,24 +17,24 @@ struct Entry {
 // The dictionary, grouped by first character; within a group the longer entries come first, so the first
 // entry that matches is the longest one that matches.
 constexpr Entry Dictionary[] = {
-    {u"Her", 0xE4},   {u"Tha", 0xE5},   {u"The", 0xE6},   {u"Thi", 0xE7},   {u"Vrel", 0x6A},  {u"You", 0xE8},
-    {u"and ", 0x8C},  {u"are ", 0x8D},  {u"all ", 0x8E},  {u"ain", 0x8F},   {u"and", 0x90},   {u"at ", 0x91},
-    {u"ast", 0x92},   {u"an", 0x93},    {u"at", 0x94},    {u"ble", 0x95},   {u"ba", 0x96},    {u"be", 0x97},
-    {u"bo", 0x98},    {u"can ", 0x99},  {u"che", 0x9A},   {u"com", 0x9B},   {u"ck", 0x9C},    {u"des", 0x9D},
-    {u"di", 0x9E},    {u"do", 0x9F},    {u"en ", 0xA0},   {u"er ", 0xA1},   {u"ear", 0xA2},   {u"ent", 0xA3},
-    {u"ed ", 0xA4},   {u"en", 0xA5},    {u"er", 0xA6},    {u"ev", 0xA7},    {u"for", 0xA8},   {u"fro", 0xA9},
-    {u"give ", 0xAA}, {u"get", 0xAB},   {u"go", 0xAC},    {u"have", 0xAD},  {u"has", 0xAE},   {u"her", 0xAF},
-    {u"hi", 0xB0},    {u"ha", 0xB1},    {u"ight ", 0xB2}, {u"ing ", 0xB3},  {u"in", 0xB4},    {u"is", 0xB5},
-    {u"it", 0xB6},    {u"just", 0xB7},  {u"know", 0xB8},  {u"ly ", 0xB9},   {u"la", 0xBA},    {u"lo", 0xBB},
-    {u"man", 0xBC},   {u"ma", 0xBD},    {u"me", 0xBE},    {u"mu", 0xBF},    {u"n't ", 0xC0},  {u"non", 0xC1},
-    {u"not", 0xC2},   {u"open", 0xC3},  {u"ound", 0xC4},  {u"out ", 0xC5},  {u"of", 0xC6},    {u"on", 0xC7},
-    {u"or", 0xC8},    {u"per", 0xC9},   {u"ple", 0xCA},   {u"pow", 0xCB},   {u"pro", 0xCC},   {u"re ", 0xCD},
-    {u"re", 0xCE},    {u"some", 0xCF},  {u"se", 0xD0},    {u"sh", 0xD1},    {u"so", 0xD2},    {u"st", 0xD3},
-    {u"ter ", 0xD4},  {u"thin", 0xD5},  {u"ter", 0xD6},   {u"tha", 0xD7},   {u"the", 0xD8},   {u"thi", 0xD9},
-    {u"to", 0xDA},    {u"tr", 0xDB},    {u"up", 0xDC},    {u"ver", 0xDD},   {u"with", 0xDE},  {u"wa", 0xDF},
-    {u"we", 0xE0},    {u"wh", 0xE1},    {u"wi", 0xE2},    {u"you", 0xE3},   {u"... ", 0x43},  {u"(A)", 0x5B},
-    {u"(B)", 0x5C},   {u"(X)", 0x5D},   {u"(Y)", 0x5E},   {u"{[", 0x4A},    {u"]}", 0x4B},    {u"    ", 0x88},
-    {u"   ", 0x89},   {u"  ", 0x8A},    {u"'s ", 0x8B},
+    {u"Her", 0xE4},   {u"Tha", 0xE5},  {u"The", 0xE6},   {u"Thi", 0xE7},  {u"Vrel", 0x6A}, {u"You", 0xE8},
+    {u"and ", 0x8C},  {u"are ", 0x8D}, {u"all ", 0x8E},  {u"ain", 0x8F},  {u"and", 0x90},  {u"at ", 0x91},
+    {u"ast", 0x92},   {u"an", 0x93},   {u"at", 0x94},    {u"ble", 0x95},  {u"ba", 0x96},   {u"be", 0x97},
+    {u"bo", 0x98},    {u"can ", 0x99}, {u"che", 0x9A},   {u"com", 0x9B},  {u"ck", 0x9C},   {u"des", 0x9D},
+    {u"di", 0x9E},    {u"do", 0x9F},   {u"en ", 0xA0},   {u"er ", 0xA1},  {u"ear", 0xA2},  {u"ent", 0xA3},
+    {u"ed ", 0xA4},   {u"en", 0xA5},   {u"er", 0xA6},    {u"ev", 0xA7},   {u"for", 0xA8},  {u"fro", 0xA9},
+    {u"give ", 0xAA}, {u"get", 0xAB},  {u"go", 0xAC},    {u"have", 0xAD}, {u"has", 0xAE},  {u"her", 0xAF},
+    {u"hi", 0xB0},    {u"ha", 0xB1},   {u"ight ", 0xB2}, {u"ing ", 0xB3}, {u"in", 0xB4},   {u"is", 0xB5},
+    {u"it", 0xB6},    {u"just", 0xB7}, {u"know", 0xB8},  {u"ly ", 0xB9},  {u"la", 0xBA},   {u"lo", 0xBB},
+    {u"man", 0xBC},   {u"ma", 0xBD},   {u"me", 0xBE},    {u"mu", 0xBF},   {u"n't ", 0xC0}, {u"non", 0xC1},
+    {u"not", 0xC2},   {u"open", 0xC3}, {u"ound", 0xC4},  {u"out ", 0xC5}, {u"of", 0xC6},   {u"on", 0xC7},
+    {u"or", 0xC8},    {u"per", 0xC9},  {u"ple", 0xCA},   {u"pow", 0xCB},  {u"pro", 0xCC},  {u"re ", 0xCD},
+    {u"re", 0xCE},    {u"some", 0xCF}, {u"se", 0xD0},    {u"sh", 0xD1},   {u"so", 0xD2},   {u"st", 0xD3},
+    {u"ter ", 0xD4},  {u"thin", 0xD5}, {u"ter", 0xD6},   {u"tha", 0xD7},  {u"the", 0xD8},  {u"thi", 0xD9},
+    {u"to", 0xDA},    {u"tr", 0xDB},   {u"up", 0xDC},    {u"ver", 0xDD},  {u"with", 0xDE}, {u"wa", 0xDF},
+    {u"we", 0xE0},    {u"wh", 0xE1},   {u"wi", 0xE2},    {u"you", 0xE3},  {u"... ", 0x43}, {u"(A)", 0x5B},
+    {u"(B)", 0x5C},   {u"(X)", 0x5D},  {u"(Y)", 0x5E},   {u"{[", 0x4A},   {u"]}", 0x4B},   {u"    ", 0x88},
+    {u"   ", 0x89},   {u"  ", 0x8A},   {u"'s ", 0x8B},
 };
 static_assert(std::size(Dictionary) == 105);
 
@@ -76,26 +76,46 @@ std::optional<std::uint8_t> SingleCharacter(char16_t c) {
     if (c >= u'0' && c <= u'9')
         return static_cast<std::uint8_t>(0x34 + (c - u'0'));
     switch (c) {
-    case u'?': return 0x3F;
-    case u'-': return 0x40;
-    case u'.': return 0x41;
-    case u',': return 0x42;
-    case u'\u00BB': return 0x44;
-    case u'(': return 0x45;
-    case u')': return 0x46;
-    case u'*': return 0x49;
-    case u'\u201D': return 0x4C;
-    case u'^': return 0x4D;
-    case u'<': return 0x4F;
-    case u'>': return 0x50;
-    case u'\'': return 0x51;
-    case u'\u00A4': return 0x58;
-    case u' ': return 0x59;
-    case u'\u00AB': return 0x5A;
-    case u'|': return 0x5F;
-    case u'\u00A1': return 0x60;
-    case u'!': return 0x61;
-    default: return std::nullopt;
+    case u'?':
+        return 0x3F;
+    case u'-':
+        return 0x40;
+    case u'.':
+        return 0x41;
+    case u',':
+        return 0x42;
+    case u'\u00BB':
+        return 0x44;
+    case u'(':
+        return 0x45;
+    case u')':
+        return 0x46;
+    case u'*':
+        return 0x49;
+    case u'\u201D':
+        return 0x4C;
+    case u'^':
+        return 0x4D;
+    case u'<':
+        return 0x4F;
+    case u'>':
+        return 0x50;
+    case u'\'':
+        return 0x51;
+    case u'\u00A4':
+        return 0x58;
+    case u' ':
+        return 0x59;
+    case u'\u00AB':
+        return 0x5A;
+    case u'|':
+        return 0x5F;
+    case u'\u00A1':
+        return 0x60;
+    case u'!':
+        return 0x61;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -111,10 +131,10 @@ struct Tag {
 
 // Tried in this order; "<BR>" has one row per break mode.
 constexpr Tag Tags[] = {
-    {u"<TOP>", 0, -1, Break::Keep, false},    {u"<BR>", 0, 0x75, Break::To1, false},
-    {u"<BR>", 1, 0x76, Break::Keep, false},   {u"<BR>", 2, 0x73, Break::Keep, false},
-    {u"<P>", -1, 0x7E, Break::To2, false},    {u"<E>", -1, 0x7F, Break::To0, false},
-    {u"<TAB>", -1, 0x88, Break::Keep, false}, {u"<CHOICE>", -1, 0x68, Break::Keep, false},
+    {u"<TOP>", 0, -1, Break::Keep, false},      {u"<BR>", 0, 0x75, Break::To1, false},
+    {u"<BR>", 1, 0x76, Break::Keep, false},     {u"<BR>", 2, 0x73, Break::Keep, false},
+    {u"<P>", -1, 0x7E, Break::To2, false},      {u"<E>", -1, 0x7F, Break::To0, false},
+    {u"<TAB>", -1, 0x88, Break::Keep, false},   {u"<CHOICE>", -1, 0x68, Break::Keep, false},
     {u"<BORDER>", -1, 0x6B, Break::Keep, true}, {u"<ALIGN>", -1, 0x6D, Break::Keep, true},
     {u"<COLOR>", -1, 0x77, Break::Keep, true},  {u"<DELAY>", -1, 0x78, Break::Keep, true},
     {u"<SOUND>", -1, 0x79, Break::Keep, true},  {u"<SPEED>", -1, 0x7A, Break::Keep, true},
@@ -210,8 +230,7 @@ std::string EncodeError::Describe() const {
            "\": it must be a number from 0 to 255 written in three characters, such as 005 or 255.";
 }
 
-std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderState& state,
-                                         const ByteConsumer& consume) {
+std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderState& state, const ByteConsumer& consume) {
     state.EncodePos = 0;
     state.EncodedByte = 0;
     state.BreakMode = 0;
@@ -246,10 +265,17 @@ std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderStat
                 if (tag.code >= 0)
                     chosen = static_cast<std::uint8_t>(tag.code);
                 switch (tag.breakAfter) {
-                case Break::Keep: break;
-                case Break::To0: state.BreakMode = 0; break;
-                case Break::To1: state.BreakMode = 1; break;
-                case Break::To2: state.BreakMode = 2; break;
+                case Break::Keep:
+                    break;
+                case Break::To0:
+                    state.BreakMode = 0;
+                    break;
+                case Break::To1:
+                    state.BreakMode = 1;
+                    break;
+                case Break::To2:
+                    state.BreakMode = 2;
+                    break;
                 }
                 if (tag.argument)
                     argumentTag = &tag;
@@ -276,8 +302,7 @@ std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderStat
                 // Check the field before handing over the tag's byte, so a bad field leaves no code behind
                 // that would swallow the next byte as its argument.
                 const std::size_t fieldPos = pos + k;
-                const std::u16string_view field =
-                    std::u16string_view(text).substr(std::min(fieldPos, length), 3);
+                const std::u16string_view field = std::u16string_view(text).substr(std::min(fieldPos, length), 3);
                 const auto argument = ParseArgumentField(field);
                 if (!argument)
                     return MakeError(text, argumentTag->text, std::min(fieldPos, length), field);

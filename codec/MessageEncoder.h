@@ -18,11 +18,11 @@ struct EncoderState {
 
 // A tag's argument field that is not a number from 0 to 255.
 struct EncodeError {
-    std::u16string tag;      // the tag as typed, for example "<DELAY>"
-    std::int32_t position;   // 0-based index of the field's first character in the text
-    int line;                // 1-based line of the field, for the user
-    int column;              // 1-based column of the field on that line
-    std::u16string field;    // the field as typed (up to three characters)
+    std::u16string tag;    // the tag as typed, for example "<DELAY>"
+    std::int32_t position; // 0-based index of the field's first character in the text
+    int line;              // 1-based line of the field, for the user
+    int column;            // 1-based column of the field on that line
+    std::u16string field;  // the field as typed (up to three characters)
 
     // One sentence for the user, in UTF-8.
     [[nodiscard]] std::string Describe() const;

@@ -1,6 +1,6 @@
 #include "codec/MessageReader.h"
 
-#include <limits>
+#include <algorithm>
 
 namespace kyrel {
 
@@ -23,10 +23,6 @@ std::u16string Decimal(std::uint8_t b) {
     return text;
 }
 
-// Positions past this one cannot be held by the editor's 32-bit positions (the next-message position is
-// one more than the last position reached), so the reader treats the file as ending there.
-constexpr std::int64_t LastUsablePosition = std::numeric_limits<std::int32_t>::max() - 2;
-
 class MarkerGuard {
 public:
     explicit MarkerGuard(CharTable& table) : m_table(table) {}
@@ -40,66 +36,60 @@ private:
 
 } // namespace
 
-ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& state, CharTable& table,
-                       const StopRule& rule) {
+std::size_t ReachOf(const StopRule& rule) {
+    int decoded = MaxReadCount;
+    if (rule.view == StopRule::View::Index)
+        decoded = IndexViewLimit;
+    else if (rule.byteCount && *rule.byteCount >= 1 && *rule.byteCount < MaxReadCount &&
+             *rule.byteCount == static_cast<int>(*rule.byteCount))
+        decoded = static_cast<int>(*rule.byteCount);
+    // The last decoded byte ends the read before its argument byte is taken.
+    return static_cast<std::size_t>(2 * decoded - 1);
+}
+
+ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState& state, CharTable& table,
+                         const StopRule& rule) {
     MarkerGuard marker(table);
     table.ClearPendingArgument();
 
     ReadResult result;
     result.state = state;
-    if (state.ReadPos < 1) {
-        result.error = "Position " + std::to_string(state.ReadPos) + " is before the first byte of the file";
+    if (state.ReadPos < 1 || state.ReadPos > LastReadablePosition) {
+        result.error = "Position " + std::to_string(state.ReadPos) +
+                       (state.ReadPos < 1 ? " is before the first byte of the file."
+                                          : " is past the last position the editor can read (" +
+                                                std::to_string(LastReadablePosition) + ").");
         return result;
     }
+    // Bytes past the last readable position are as good as the end of the file.
+    const std::size_t end = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(bytes.size()), LastReadablePosition - state.ReadPos + 1));
 
-    RomFile file;
-    if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok()) {
-        result.error = opened.error;
-        return result;
-    }
-    const std::int64_t end = std::min<std::int64_t>(file.Size(), LastUsablePosition);
-    if (state.ReadPos > file.Size()) {
-        result.error = "Position " + std::to_string(state.ReadPos) + " is past the end of \"" + path.string() +
-                       "\", which has " + std::to_string(file.Size()) + " bytes";
-        return result;
-    }
-
-    std::int64_t readPos = state.ReadPos;
+    std::size_t at = 0; // offset of the next byte to read
     std::uint8_t argumentByte = state.ArgumentByte;
     int readCount = 0;
     std::u16string text;
     // Most messages fit, so the text is rarely moved while it grows.
     text.reserve(256);
 
-    // Reading past the file's end is not an error: the read stops there as at a byte limit.
-    auto readAt = [&](std::int64_t position) -> std::optional<std::uint8_t> {
-        if (position > end)
-            return std::nullopt;
-        return file.ReadByte(position);
-    };
-
-    for (;;) {
-        const auto b = readAt(readPos);
-        if (!b) {
-            if (!file.ReadError().empty() && readPos <= end) {
-                result.error = file.ReadError();
-                return result;
-            }
-            break;
-        }
-        if (TakesArgument(*b))
+    bool terminated = false;
+    while (at < end) {
+        const std::uint8_t b = bytes[at];
+        if (TakesArgument(b))
             table.SetPendingArgument();
         // Most texts are one letter; none is copied into a temporary on its way.
-        const std::u16string& shown = table.Lookup(*b);
+        const std::u16string& shown = table.Lookup(b);
         if (shown.size() == 1)
             text.push_back(shown.front());
         else if (shown.empty())
-            text += HexInParentheses(*b);
+            text += HexInParentheses(b);
         else
             text += shown;
-        if (*b == EndCode)
+        if (b == EndCode) {
+            terminated = true;
             break;
-        ++readPos;
+        }
+        ++at;
         ++readCount;
         if (rule.view == StopRule::View::Byte && rule.byteCount && static_cast<double>(readCount) == *rule.byteCount)
             break;
@@ -108,54 +98,97 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
         if (readCount == MaxReadCount)
             break;
         if (table.PendingArgument()) {
-            const auto argument = readAt(readPos);
-            if (!argument) {
-                if (!file.ReadError().empty() && readPos <= end) {
-                    result.error = file.ReadError();
-                    return result;
-                }
+            // The file ending on an argument code ends the read as at a limit.
+            if (at >= end)
                 break;
-            }
-            argumentByte = *argument;
-            ++readPos;
+            argumentByte = bytes[at++];
             text += Decimal(argumentByte);
             table.ClearPendingArgument();
         }
     }
 
     // Every exit of the loop marks where the next message starts: one past the byte the read stopped on.
-    result.state.NextMessagePos = static_cast<std::int32_t>(readPos + 1);
+    const auto stop = static_cast<std::int32_t>(state.ReadPos + static_cast<std::int64_t>(at));
+    result.state.NextMessagePos = stop + 1;
     result.state.ViewStartPos = state.ReadPos;
     result.state.ArgumentByte = argumentByte;
-    result.state.ReadPos = rule.view == StopRule::View::Byte ? state.ReadPos : static_cast<std::int32_t>(readPos);
+    result.state.ReadPos = rule.view == StopRule::View::Byte ? state.ReadPos : stop;
     result.text = std::move(text);
+    result.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at + (terminated ? 1 : 0)));
     return result;
 }
 
-MessageLength MeasureMessage(const std::filesystem::path& path, std::int32_t start) {
+ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& state, CharTable& table,
+                       const StopRule& rule) {
+    table.ClearPendingArgument();
+    ReadResult failed;
+    failed.state = state;
+    if (state.ReadPos < 1)
+        return DecodeMessage({}, state, table, rule);
+
+    RomFile file;
+    if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok()) {
+        failed.error = opened.error;
+        return failed;
+    }
+    const SizeResult size = file.Size();
+    if (!size.ok()) {
+        failed.error = size.error;
+        return failed;
+    }
+    if (state.ReadPos > size.size) {
+        failed.error = "Position " + std::to_string(state.ReadPos) + " is past the end of \"" + file.Name() +
+                       "\", which has " + ByteCount(size.size) + ".";
+        return failed;
+    }
+    std::vector<std::uint8_t> stretch(
+        static_cast<std::size_t>(std::min<std::int64_t>(size.size - state.ReadPos + 1, ReachOf(rule))));
+    const SizeResult got = file.Read(state.ReadPos, stretch);
+    (void)file.Close();
+    if (!got.ok()) {
+        failed.error = got.error;
+        return failed;
+    }
+    stretch.resize(static_cast<std::size_t>(got.size));
+    return DecodeMessage(stretch, state, table, rule);
+}
+
+MessageLength MeasureBytes(std::span<const std::uint8_t> bytes) {
+    MessageLength length;
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        length.bytes = static_cast<std::int64_t>(at) + 1;
+        if (bytes[at] == EndCode) {
+            length.terminated = true;
+            break;
+        }
+        if (TakesArgument(bytes[at]) && at + 1 < bytes.size())
+            length.bytes = static_cast<std::int64_t>(++at) + 1;
+    }
+    return length;
+}
+
+MessageLength MeasureMessage(const std::filesystem::path& path, std::int32_t start, std::int64_t atMost) {
     MessageLength length;
     RomFile file;
     if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok()) {
         length.error = opened.error;
         return length;
     }
-    for (std::int64_t position = start; position >= 1 && position <= file.Size(); ++position) {
-        const auto b = file.ReadByte(position);
-        if (!b) {
-            length.error = file.ReadError();
-            return length;
-        }
-        ++length.bytes;
-        if (*b == EndCode) {
-            length.terminated = true;
-            break;
-        }
-        if (TakesArgument(*b) && position < file.Size()) {
-            ++position;
-            ++length.bytes;
-        }
+    const SizeResult size = file.Size();
+    if (!size.ok() || start < 1) {
+        length.error =
+            size.ok() ? "Position " + std::to_string(start) + " is before the first byte of the file." : size.error;
+        return length;
     }
-    return length;
+    std::vector<std::uint8_t> stretch(static_cast<std::size_t>(
+        std::clamp<std::int64_t>(size.size - start + 1, 0, std::max<std::int64_t>(atMost, 0))));
+    const SizeResult got = file.Read(start, stretch);
+    if (!got.ok()) {
+        length.error = got.error;
+        return length;
+    }
+    stretch.resize(static_cast<std::size_t>(got.size));
+    return MeasureBytes(stretch);
 }
 
 } // namespace kyrel

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace kyrel {
 
@@ -42,27 +44,44 @@ struct ReaderState {
 };
 
 struct [[nodiscard]] ReadResult {
-    std::u16string text; // the decoded display text, line breaks as CR LF
-    ReaderState state;   // positions after the read; the caller's own stay as they were on an error
-    std::string error;   // empty when the read worked
+    std::u16string text;             // the decoded display text, line breaks as CR LF
+    std::vector<std::uint8_t> bytes; // the bytes decoded, argument bytes included, from ViewStartPos on
+    ReaderState state;               // positions after the read; the caller's own stay as they were on an error
+    std::string error;               // empty when the read worked
     [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
-// Decodes one message from the file, starting at state.ReadPos, and stops at the end code, at the view's
-// byte limit, at the end of the file or after MaxReadCount bytes. Opens the file once and closes it before
-// returning. The table's pending-argument marker is empty again on every return.
+// The last position a read may reach: the next-message position, one past the byte a read stops on, must
+// still fit the editor's 32-bit positions.
+inline constexpr std::int64_t LastReadablePosition = 2147483647 - 2;
+
+// How many bytes from the start a read can need under a stop rule: each decoded byte may bring an argument byte.
+[[nodiscard]] std::size_t ReachOf(const StopRule& rule);
+
+// Decodes one message from the bytes that begin at state.ReadPos; `bytes` ends where the file ends (or
+// anywhere past ReachOf(rule)). Stops at the end code, at the view's byte limit, at the end of the bytes or
+// after MaxReadCount bytes. The table's pending-argument marker is empty again on every return.
+ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState& state, CharTable& table,
+                         const StopRule& rule);
+
+// Reads the stretch of the file that the stop rule can reach in one read and decodes it. Opens the file once
+// and closes it before returning; an error (no such file, not a regular file, a position outside the file)
+// leaves the caller's positions as they were.
 ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& state, CharTable& table,
                        const StopRule& rule);
 
 struct [[nodiscard]] MessageLength {
-    std::int64_t bytes = 0; // bytes up to and including the end code, argument bytes counted
-    bool terminated = false; // false when the file ended first
+    std::int64_t bytes = 0;  // bytes up to and including the end code, argument bytes counted
+    bool terminated = false; // false when no end code came within the bytes looked at
     std::string error;
     [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
-// Measures the message that starts at a 1-based position: how many bytes a write may replace without
-// running into the message after it.
-MessageLength MeasureMessage(const std::filesystem::path& path, std::int32_t start);
+// Measures the message at the front of the bytes.
+[[nodiscard]] MessageLength MeasureBytes(std::span<const std::uint8_t> bytes);
+
+// Measures the message that starts at a 1-based position, looking at no more than `atMost` bytes: enough to
+// tell whether a new text of that many bytes runs into the message after it.
+MessageLength MeasureMessage(const std::filesystem::path& path, std::int32_t start, std::int64_t atMost);
 
 } // namespace kyrel

@@ -11,7 +11,9 @@
 namespace kyrel {
 
 namespace {
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
 // For a number that from_chars found out of range: whether it is too small for a double (its nearest double is
 // then zero) rather than too large, by the decimal place of its first nonzero digit and the exponent.

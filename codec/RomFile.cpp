@@ -1,177 +1,188 @@
 #include "codec/RomFile.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+// The few calls that differ between systems. Windows takes wide paths and has no positioned read or write, but
+// no file there can block an open either; elsewhere a named pipe would block a plain open until a writer came.
+namespace {
+#ifdef _WIN32
+using StatBuffer = struct _stat64;
+int OpenFile(const std::filesystem::path& path, bool write) {
+    return _wopen(path.c_str(), _O_BINARY | _O_NOINHERIT | (write ? _O_RDWR : _O_RDONLY));
+}
+int StatFile(int fd, StatBuffer* st) {
+    return _fstat64(fd, st);
+}
+bool IsRegular(const StatBuffer& st) {
+    return (st.st_mode & _S_IFMT) == _S_IFREG;
+}
+long long ReadAt(int fd, void* into, std::size_t count, std::int64_t offset) {
+    if (_lseeki64(fd, offset, SEEK_SET) < 0)
+        return -1;
+    return _read(fd, into, static_cast<unsigned>(count > 0x40000000 ? 0x40000000 : count));
+}
+long long WriteAt(int fd, const void* from, std::size_t count, std::int64_t offset) {
+    if (_lseeki64(fd, offset, SEEK_SET) < 0)
+        return -1;
+    return _write(fd, from, static_cast<unsigned>(count));
+}
+int TruncateFile(int fd, std::int64_t size) {
+    errno = _chsize_s(fd, size);
+    return errno ? -1 : 0;
+}
+int CloseFile(int fd) {
+    return _close(fd);
+}
+#else
+using StatBuffer = struct stat;
+int OpenFile(const std::filesystem::path& path, bool write) {
+    return ::open(path.c_str(), O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (write ? O_RDWR : O_RDONLY));
+}
+int StatFile(int fd, StatBuffer* st) {
+    return ::fstat(fd, st);
+}
+bool IsRegular(const StatBuffer& st) {
+    return S_ISREG(st.st_mode);
+}
+long long ReadAt(int fd, void* into, std::size_t count, std::int64_t offset) {
+    return ::pread(fd, into, count, static_cast<off_t>(offset));
+}
+long long WriteAt(int fd, const void* from, std::size_t count, std::int64_t offset) {
+    return ::pwrite(fd, from, count, static_cast<off_t>(offset));
+}
+int TruncateFile(int fd, std::int64_t size) {
+    return ::ftruncate(fd, static_cast<off_t>(size));
+}
+int CloseFile(int fd) {
+    return ::close(fd);
+}
+#endif
+} // namespace
 
 namespace kyrel {
 
-namespace {
-constexpr std::int64_t FirstBlockSize = 256;
-} // namespace
+std::string PathText(const std::filesystem::path& path) {
+#ifdef _WIN32
+    // The library's own conversion throws on a name with a lone surrogate; this one puts U+FFFD there.
+    const std::wstring& wide = path.native();
+    const int size = static_cast<int>(wide.size());
+    std::string text(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)),
+        '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+    return text;
+#else
+    return path.native();
+#endif
+}
+
+std::string ByteCount(std::int64_t count) {
+    return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
 
 RomFile::~RomFile() {
-    if (m_file)
-        std::fclose(m_file);
+    if (m_fd >= 0)
+        CloseFile(m_fd);
 }
 
-std::string RomFile::PathText() const {
-    return std::filesystem::path(m_pathText).string();
-}
-
-std::string RomFile::Describe(const std::string& what, int err) const {
-    return what + " \"" + PathText() + "\": " + std::generic_category().message(err);
+std::string RomFile::Describe(const char* what, int err) const {
+    return std::string(what) + " \"" + m_name + "\": " + std::generic_category().message(err ? err : EIO) + ".";
 }
 
 Status RomFile::Open(const std::filesystem::path& path, Access access) {
-    if (m_file)
-        (void)Close();
-    m_pathText = path.native();
-    m_size = 0;
-    m_streamPos = -1;
-    m_lastWasWrite = false;
-    m_blockLength = 0;
-    m_filledBefore = false;
-    m_readError.clear();
-
-    // A read asks the path first: a directory opens like a file for reading on some systems and then fails on
-    // every read. The same look gives a plain file's size. A write needs no such look: no system opens a
-    // directory for writing, so that is told only when the open fails.
-    std::error_code ec = std::make_error_code(std::errc::not_supported);
-    std::uintmax_t plainSize = 0;
-    if (access == Access::Read) {
-        plainSize = std::filesystem::file_size(path, ec);
-        if (ec == std::errc::is_a_directory)
-            return {Describe("Cannot open", EISDIR)};
-    }
-
+    (void)Close();
+    m_name = PathText(path);
     errno = 0;
-    m_file = std::fopen(path.c_str(), access == Access::Read ? "rb" : "r+b");
-    if (!m_file) {
-        int err = errno ? errno : EIO;
-        std::error_code ignored;
-        if (access == Access::ReadWrite && std::filesystem::is_directory(path, ignored))
-            err = EISDIR;
+    const int fd = OpenFile(path, access == Access::ReadWrite);
+    if (fd < 0) {
+        if (errno == EISDIR)
+            return {"\"" + m_name + "\" is not a regular file."};
+        return {Describe("Cannot open", errno)};
+    }
+    // The kind is asked of the opened file, so a file swapped for something else after a look cannot slip in.
+    StatBuffer st{};
+    if (StatFile(fd, &st) != 0) {
+        const int err = errno;
+        CloseFile(fd);
         return {Describe("Cannot open", err)};
     }
-    // Unbuffered, a positioning call only positions (a buffered stream may read a block around the position
-    // first), a block read lands straight in m_block, and a byte written reaches the file at once.
-    (void)std::setvbuf(m_file, nullptr, _IONBF, 0);
-
-    if (!ec) {
-        m_size = static_cast<std::int64_t>(plainSize);
-        return {};
+    if (!IsRegular(st)) {
+        CloseFile(fd);
+        return {"\"" + m_name + "\" is not a regular file."};
     }
-    // Ask the stream where the file ends.
-    if (std::fseek(m_file, 0, SEEK_END) != 0) {
-        const int err = errno ? errno : EIO;
-        std::fclose(m_file);
-        m_file = nullptr;
-        return {Describe("Cannot read", err)};
-    }
-    const long size = std::ftell(m_file);
-    if (size < 0) {
-        const int err = errno ? errno : EIO;
-        std::fclose(m_file);
-        m_file = nullptr;
-        return {Describe("Cannot read", err)};
-    }
-    m_size = size;
-    m_streamPos = m_size + 1;
+    m_fd = fd;
     return {};
 }
 
-bool RomFile::SeekTo(std::int64_t position) {
-    if (m_streamPos == position)
-        return true;
-    if (std::fseek(m_file, static_cast<long>(position - 1), SEEK_SET) != 0)
-        return false;
-    m_streamPos = position;
-    return true;
-}
-
-bool RomFile::FillBlock(std::int64_t position) {
-    m_blockLength = 0;
-    // Switching from writing to reading needs a positioning call on a C stream.
-    if (m_lastWasWrite)
-        m_streamPos = -1;
-    m_lastWasWrite = false;
+SizeResult RomFile::Size() const {
+    StatBuffer st{};
     errno = 0;
-    if (!SeekTo(position)) {
-        m_readError = Describe("Cannot read", errno ? errno : EIO);
-        return false;
-    }
-    // Most messages are a few dozen bytes, so the first read after opening asks for a little more than that;
-    // a read that goes on gets whole blocks.
-    const std::int64_t blockSize = m_filledBefore ? static_cast<std::int64_t>(m_block.size()) : FirstBlockSize;
-    m_filledBefore = true;
-    const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(blockSize, m_size - position + 1));
-    const std::size_t got = std::fread(m_block.data(), 1, wanted, m_file);
-    if (got == 0) {
-        m_readError = Describe("Cannot read", std::ferror(m_file) && errno ? errno : EIO);
-        m_streamPos = -1;
-        return false;
-    }
-    m_blockStart = position;
-    m_blockLength = static_cast<std::int64_t>(got);
-    m_streamPos = position + m_blockLength;
-    return true;
+    if (StatFile(m_fd, &st) != 0)
+        return {0, Describe("Cannot read", errno)};
+    return {static_cast<std::int64_t>(st.st_size), {}};
 }
 
-std::optional<std::uint8_t> RomFile::ReadOutsideBlock(std::int64_t position) {
-    if (!m_file || position < 1 || position > m_size || !FillBlock(position))
-        return std::nullopt;
-    return m_block[0];
+SizeResult RomFile::Read(std::int64_t position, std::span<std::uint8_t> into) const {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        errno = 0;
+        const long long got =
+            ReadAt(m_fd, into.data() + done, into.size() - done, position - 1 + static_cast<std::int64_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return {0, Describe("Cannot read", errno)};
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return {static_cast<std::int64_t>(done), {}};
 }
 
-Status RomFile::WriteByte(std::int64_t position, std::uint8_t value) {
-    if (!m_file)
-        return {"The file \"" + PathText() + "\" is not open"};
-    if (position < 1 || position > m_size)
-        return {"Position " + std::to_string(position) + " lies outside \"" + PathText() + "\", which has " +
-                std::to_string(m_size) + " bytes"};
-    // The block read before may hold the old byte.
-    m_blockLength = 0;
-    if (!m_lastWasWrite)
-        m_streamPos = -1;
-    m_lastWasWrite = true;
+Status RomFile::WriteByte(std::int64_t position, std::uint8_t value) const {
+    long long put;
+    do {
+        errno = 0;
+        put = WriteAt(m_fd, &value, 1, position - 1);
+    } while (put < 0 && errno == EINTR);
+    if (put != 1)
+        return {Describe("Cannot write to", errno)};
+    return {};
+}
+
+Status RomFile::Truncate(std::int64_t size) const {
     errno = 0;
-    if (!SeekTo(position) || std::fputc(value, m_file) == EOF) {
-        m_streamPos = -1;
-        return {Describe("Cannot write to", errno ? errno : EIO)};
-    }
-    ++m_streamPos;
+    if (TruncateFile(m_fd, size) != 0)
+        return {Describe("Cannot cut", errno)};
     return {};
 }
 
 Status RomFile::Close() {
-    if (!m_file)
+    if (m_fd < 0)
         return {};
     errno = 0;
-    const int rc = std::fclose(m_file);
-    m_file = nullptr;
-    m_streamPos = -1;
-    m_blockLength = 0;
+    const int rc = CloseFile(m_fd);
+    m_fd = -1;
     if (rc != 0)
-        return {Describe("Cannot write to", errno ? errno : EIO)};
+        return {Describe("Cannot write to", errno)};
     return {};
-}
-
-Status WriteRomByte(const std::filesystem::path& path, std::int32_t position, std::uint8_t value) {
-    RomFile file;
-    if (auto opened = file.Open(path, RomFile::Access::ReadWrite); !opened.ok())
-        return opened;
-    Status written = file.WriteByte(position, value);
-    Status closed = file.Close();
-    return written.ok() ? closed : written;
 }
 
 SizeResult RomFileSize(const std::filesystem::path& path) {
     RomFile file;
-    if (auto opened = file.Open(path, RomFile::Access::Read); !opened.ok())
+    if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok())
         return {0, opened.error};
-    return {file.Size(), {}};
+    return file.Size();
 }
 
 } // namespace kyrel

@@ -2,6 +2,7 @@
 
 #include "codec/NumberText.h"
 #include "codec/RomFile.h"
+#include "codec/RomWriter.h"
 #include "editor/UpDown.h"
 #include "windows/About.h"
 #include "windows/Other.h"
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include <filesystem>
 #include <vector>
@@ -44,6 +46,10 @@ std::filesystem::path ToFsPath(const QString& path) {
 
 std::optional<double> NumberIn(const QLineEdit* box) {
     return kyrel::ParseNumber(box->text().toStdU16String());
+}
+
+QString Bytes(std::int64_t count) {
+    return QString::fromStdString(kyrel::ByteCount(count));
 }
 
 QString NumberText(double value) {
@@ -292,15 +298,25 @@ void GameDialog::Command1_Click() {
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("SMC Rom Format (*.smc)"), QStringLiteral("All Files (*.*)")});
-    dialog.selectNameFilter(QStringLiteral("SMC Rom Format (*.smc)"));
+    // Each caption is followed by the pattern the dialog really applies, and only the captions are shown: to Qt
+    // "*.*" needs a dot in the name, and many ROM dumps have no extension.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    const QString smcFilter = QStringLiteral("SMC Rom Format (*.smc) (*.smc)");
+    dialog.setNameFilters({smcFilter, QStringLiteral("All Files (*.*) (*)")});
+    dialog.selectNameFilter(smcFilter);
+#ifdef Q_OS_WIN
+    dialog.setDirectory(QStringLiteral("C:\\"));
+#else
     dialog.setDirectory(QDir::currentPath());
+#endif
     dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     m_romPath = dialog.selectedFiles().constFirst();
-    // A file that cannot be read leaves the window as it was, without a word.
-    (void)ReadMessage(m_romPath);
+    // A file that cannot be read leaves the window as it was, without a word; but the message shown belongs to
+    // another file, so nothing may be written until a read of this one works.
+    if (ReadMessage(m_romPath))
+        Command3->setEnabled(false);
 }
 
 void GameDialog::FileOpen_Click() {
@@ -424,7 +440,8 @@ void GameDialog::Begin_Change() {
 
 void GameDialog::Command3_Click() {
     ActionScope scope(*this);
-    QString text = text3->toPlainText();
+    const QString text = NewText();
+    bool wrote = false;
     if (text.isEmpty()) {
         m_warnedInAction = true;
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"),
@@ -432,61 +449,95 @@ void GameDialog::Command3_Click() {
                         this);
         box.exec();
     } else {
-        // The pane's line ends are CR LF to the encoder, which skips them.
-        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         const std::filesystem::path path = ToFsPath(m_romPath);
-        const QString shownPath = QDir::toNativeSeparators(m_romPath);
         const std::int32_t start = m_positions.ViewStartPos;
-
-        // Encode everything before writing anything: a write that stopped midway would leave a message without
-        // its end code, and the game would run on into the next one.
-        std::vector<std::uint8_t> bytes;
-        const auto badField = kyrel::EncodeMessage(text.toStdU16String(), m_encoder, [&](std::uint8_t b) {
-            bytes.push_back(b);
-            return true;
-        });
-        const kyrel::SizeResult size = badField ? kyrel::SizeResult{} : kyrel::RomFileSize(path);
-        const auto needed = static_cast<std::int64_t>(bytes.size());
-        if (badField) {
-            Warn(tr("Nothing was written.\n\n%1").arg(QString::fromStdString(badField->Describe())));
-        } else if (!size.ok()) {
-            Warn(tr("Nothing was written.\n\n%1").arg(QString::fromStdString(size.error)));
-        } else if (start < 1 || start + needed - 1 > size.size) {
-            Warn(tr("Nothing was written: the new text needs %1 bytes from position %2, but \"%3\" has only %4 bytes.")
-                     .arg(needed)
-                     .arg(start)
-                     .arg(shownPath)
-                     .arg(size.size));
-        } else {
-            const kyrel::MessageLength old = kyrel::MeasureMessage(path, start);
-            bool go = true;
-            if (old.ok() && old.terminated && needed > old.bytes) {
-                go = QMessageBox::question(this, windowTitle(),
-                                           tr("The new text needs %1 bytes, but the message at position %2 has "
-                                              "only %3 bytes.\n\nWriting it overwrites the %4 bytes after that "
-                                              "message. Write it anyway?")
-                                               .arg(needed)
-                                               .arg(start)
-                                               .arg(old.bytes)
-                                               .arg(needed - old.bytes),
-                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-            }
-            for (std::int32_t WriteCount = 0; go && WriteCount < needed; ++WriteCount) {
-                const kyrel::Status written =
-                    kyrel::WriteRomByte(path, start + WriteCount, bytes[static_cast<std::size_t>(WriteCount)]);
-                if (!written.ok()) {
-                    Warn(tr("The write stopped after %1 of %2 bytes.\n\n%3")
-                             .arg(WriteCount)
-                             .arg(needed)
-                             .arg(QString::fromStdString(written.error)));
-                    break;
-                }
-            }
+        // Encode and check everything before writing anything: a write that stopped midway would leave a
+        // message without its end code, and the game would run on into the next one.
+        const std::optional<std::vector<std::uint8_t>> bytes = EncodeNewText(text);
+        if (bytes && ConfirmLongerText(path, start, *bytes)) {
+            const kyrel::WriteResult result = kyrel::WriteMessageBytes(path, start, *bytes);
+            wrote = result.ok();
+            if (!result.ok())
+                ReportWrite(start, result, static_cast<std::int64_t>(bytes->size()));
         }
     }
     m_encoder.BreakMode = 0;
     m_positions.ReadPos = m_positions.ViewStartPos;
-    RefreshView();
+    if (wrote && ByteView() && !BeginPosition()) {
+        // Nothing to read from in "Starting Value:": show the message just written.
+        if (const auto failure = ReadMessage(m_romPath))
+            Warn(tr("The message could not be read.\n\n%1").arg(*failure));
+    } else {
+        RefreshView();
+    }
+}
+
+QString GameDialog::NewText() const {
+    // The document's own text: the plain-text view would turn no-break spaces into blanks, which the encoder
+    // would write. Only the pane's line ends become the CR LF the encoder skips.
+    QString text = text3->document()->toRawText();
+    for (const QChar separator : {QChar(QChar::ParagraphSeparator), QChar(QChar::LineSeparator)})
+        text.replace(separator, QStringLiteral("\r\n"));
+    return text;
+}
+
+std::optional<std::vector<std::uint8_t>> GameDialog::EncodeNewText(const QString& text) {
+    std::vector<std::uint8_t> bytes;
+    const auto badField = kyrel::EncodeMessage(text.toStdU16String(), m_encoder, [&](std::uint8_t b) {
+        bytes.push_back(b);
+        return true;
+    });
+    const kyrel::WriteResult refused = badField
+                                           ? kyrel::WriteResult{0, badField->Describe()}
+                                           : kyrel::CheckMessageWrite(ToFsPath(m_romPath), m_positions.ViewStartPos,
+                                                                      static_cast<std::int64_t>(bytes.size()));
+    if (!refused.ok()) {
+        ReportWrite(m_positions.ViewStartPos, refused, static_cast<std::int64_t>(bytes.size()));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool GameDialog::ConfirmLongerText(const std::filesystem::path& path, std::int32_t start,
+                                   const std::vector<std::uint8_t>& bytes) {
+    const auto needed = static_cast<std::int64_t>(bytes.size());
+    const kyrel::MessageLength old = kyrel::MeasureMessage(path, start, needed);
+    if (!old.ok() || !old.terminated || needed <= old.bytes)
+        return true;
+    return QMessageBox::question(this, windowTitle(),
+                                 tr("The new text needs %1, but the message at position %2 has only %3.\n\n"
+                                    "Writing it overwrites the %4 after that message. Write it anyway?")
+                                     .arg(Bytes(needed))
+                                     .arg(start)
+                                     .arg(Bytes(old.bytes))
+                                     .arg(Bytes(needed - old.bytes)),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void GameDialog::ReportWrite(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed) {
+    // A write that did not happen, or happened in part, is never folded into another warning of the same action.
+    m_warnedInAction = true;
+    const QString reason = QString::fromStdString(result.error);
+    if (result.written == 0) {
+        QMessageBox::warning(this, windowTitle(), tr("Nothing was written.\n\n%1").arg(reason));
+        return;
+    }
+    QMessageBox::warning(this, windowTitle(),
+                         tr("The write stopped after %1 of %2. The message at position %3 now ends at position %4 "
+                            "without its end code.\n\n%5")
+                             .arg(result.written)
+                             .arg(Bytes(needed))
+                             .arg(start)
+                             .arg(start + result.written - 1)
+                             .arg(reason));
+}
+
+std::optional<std::int32_t> GameDialog::BeginPosition() const {
+    const auto begin = NumberIn(Begin);
+    const auto position = begin ? kyrel::RoundToInt32(*begin) : std::nullopt;
+    if (!position || *position < 1)
+        return std::nullopt;
+    return position;
 }
 
 void GameDialog::Command2_Click() {

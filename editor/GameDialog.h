@@ -3,12 +3,15 @@
 #include "codec/CharTable.h"
 #include "codec/MessageEncoder.h"
 #include "codec/MessageReader.h"
+#include "codec/RomWriter.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -65,6 +68,15 @@ private:
     void RefreshView();
     // Decodes from ReadPos into text1; on failure the state stays as it was and the reason is returned.
     [[nodiscard]] std::optional<QString> ReadMessage(const QString& path);
+    // The steps of a write: the text as typed, its bytes (none when it is refused), the question for a text
+    // longer than the message it replaces, and the report of a write that was refused or stopped.
+    [[nodiscard]] QString NewText() const;
+    [[nodiscard]] std::optional<std::vector<std::uint8_t>> EncodeNewText(const QString& text);
+    [[nodiscard]] bool ConfirmLongerText(const std::filesystem::path& path, std::int32_t start,
+                                         const std::vector<std::uint8_t>& bytes);
+    void ReportWrite(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed);
+    // The position in "Starting Value:", when it holds one.
+    [[nodiscard]] std::optional<std::int32_t> BeginPosition() const;
     // At most one warning box per user action, however many nested reads fail within it.
     void Warn(const QString& text);
     [[nodiscard]] bool RomLoaded() const { return !m_romPath.isEmpty(); }

@@ -1,6 +1,8 @@
 #include "editor/UpDown.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QToolButton>
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this)) {
@@ -35,4 +37,40 @@ void UpDown::resizeEvent(QResizeEvent* event) {
     const int upHeight = height() / 2;
     m_up->setGeometry(0, 0, width(), upHeight);
     m_down->setGeometry(0, upHeight, width(), height() - upHeight);
+}
+
+void UpDown::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_window != window()) {
+        if (m_window)
+            m_window->removeEventFilter(this);
+        m_window = window();
+        m_window->installEventFilter(this);
+    }
+}
+
+void UpDown::hideEvent(QHideEvent* event) {
+    ReleaseArrows();
+    QWidget::hideEvent(event);
+}
+
+bool UpDown::eventFilter(QObject* watched, QEvent* event) {
+    // A click may open a message box: the box then takes the mouse release, and an arrow still held would go on
+    // clicking, and opening boxes, by itself.
+    if (watched == m_window && (event->type() == QEvent::WindowBlocked || event->type() == QEvent::WindowDeactivate))
+        ReleaseArrows();
+    return QWidget::eventFilter(watched, event);
+}
+
+void UpDown::ReleaseArrows() {
+    for (QToolButton* button : {m_up, m_down}) {
+        if (!button->isDown())
+            continue;
+        button->setDown(false); // stops the repeat
+        // The button still counts the press as its own until it sees a release; one away from it clicks nothing.
+        const QPointF away(-1, -1);
+        QMouseEvent release(QEvent::MouseButtonRelease, away, button->mapToGlobal(away), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &release);
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QToolButton;
@@ -19,10 +20,17 @@ signals:
     void DownClick();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Lets go of a held arrow, so it stops repeating and clicks again only when pressed again.
+    void ReleaseArrows();
+
+    QPointer<QWidget> m_window; // the window whose blocking or deactivation lets go of the arrows
     QToolButton* m_up;
     QToolButton* m_down;
 };

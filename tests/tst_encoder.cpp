@@ -84,19 +84,13 @@ const Entry MultiEntries[] = {
 };
 static_assert(std::size(MultiEntries) == 105);
 
-// Decodes bytes through the reader, from a file, as the "ROM Text" pane would show them.
+// Decodes bytes as the "ROM Text" pane would show them.
 QString DecodeThroughReader(const std::vector<std::uint8_t>& bytes) {
-    QTemporaryDir dir;
-    kyrel::testing::SyntheticRom rom(bytes.size(), 0x00);
-    rom.Put(1, bytes);
-    const std::filesystem::path path = dir.filePath(QStringLiteral("rom.smc")).toStdString();
-    if (!rom.Save(path).ok())
-        return QStringLiteral("(cannot save)");
     CharTable table;
     table.BuildCharTable();
     ReaderState state;
     state.ReadPos = 1;
-    const ReadResult read = ReadMessage(path, state, table, StopRule::IndexView());
+    const ReadResult read = DecodeMessage(bytes, state, table, StopRule::IndexView());
     return read.ok() ? QString::fromStdU16String(read.text) : QString::fromStdString(read.error);
 }
 

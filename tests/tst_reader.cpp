@@ -1,4 +1,5 @@
-// The reader: decoding a message from the ROM file, its stop rules and the positions it leaves behind.
+// The reader: decoding a message from bytes, its stop rules and the positions it leaves behind; reading it from
+// the ROM file.
 #include "codec/MessageReader.h"
 #include "tests/support/SyntheticRom.h"
 
@@ -25,6 +26,10 @@ QByteArray Hex(const char* hex) {
 
 QByteArray Repeat(int count, std::uint8_t b) {
     return QByteArray(count, static_cast<char>(b));
+}
+
+std::span<const std::uint8_t> Span(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
 }
 
 // A file that holds `prefix` bytes of 0xFF and then the given bytes, and ends there.
@@ -144,10 +149,8 @@ private slots:
         QFETCH(int, stop);
         QFETCH(int, argument);
 
-        QTemporaryDir dir;
-        const auto path = SaveFile(dir, bytes);
         CharTable table = Built();
-        const ReadResult result = ReadMessage(path, StateAt(Start), table, RuleOf(view, fini));
+        const ReadResult result = DecodeMessage(Span(bytes), StateAt(Start), table, RuleOf(view, fini));
 
         QVERIFY2(result.ok(), result.error.c_str());
         QCOMPARE(Text(result), text);
@@ -156,6 +159,9 @@ private slots:
         QCOMPARE(result.state.NextMessagePos, Start + stop + 1);
         QCOMPARE(int(result.state.ArgumentByte), argument);
         QVERIFY(!table.PendingArgument());
+        // The bytes kept with the read are those it decoded, the end code included.
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(result.bytes.data()), qsizetype(result.bytes.size())),
+                 bytes.left(stop + (text.endsWith(QStringLiteral("\r\n\r\n")) ? 1 : 0)));
     }
 
     // Byte view counts bytes from the start of the read, not file positions.
@@ -182,10 +188,9 @@ private slots:
         QByteArray bytes = Repeat(3000, 0x1A);
         if (endCodeAt > 0)
             bytes[endCodeAt - 1] = char(0x7F);
-        QTemporaryDir dir;
-        const auto path = SaveFile(dir, bytes, 0);
         CharTable table = Built();
-        const ReadResult result = ReadMessage(path, StateAt(begin), table, StopRule::ByteView(fini));
+        const ReadResult result =
+            DecodeMessage(Span(bytes).subspan(std::size_t(begin - 1)), StateAt(begin), table, StopRule::ByteView(fini));
 
         QVERIFY2(result.ok(), result.error.c_str());
         QCOMPARE(Text(result), QString(letters, u'a') + (terminated ? QStringLiteral("\r\n\r\n") : QString()));
@@ -207,10 +212,9 @@ private slots:
 
     void countCap() {
         QFETCH(QVariant, fini);
-        QTemporaryDir dir;
-        const auto path = SaveFile(dir, Repeat(40000, 0x02), 0);
+        const QByteArray bytes = Repeat(40000, 0x02);
         CharTable table = Built();
-        const ReadResult result = ReadMessage(path, StateAt(1), table, RuleOf(QStringLiteral("byte"), fini));
+        const ReadResult result = DecodeMessage(Span(bytes), StateAt(1), table, RuleOf(QStringLiteral("byte"), fini));
 
         QVERIFY2(result.ok(), result.error.c_str());
         QCOMPARE(result.text.size(), std::size_t(32767));
@@ -227,6 +231,7 @@ private slots:
         CharTable table = Built();
         const ReadResult first = ReadMessage(path, StateAt(Start), table, StopRule::IndexView());
         QVERIFY2(first.ok(), first.error.c_str());
+        QCOMPARE(Text(first), QStringLiteral("Hi\r\n\r\n"));
         const ReadResult again = ReadMessage(path, first.state, table, StopRule::IndexView());
         QVERIFY2(again.ok(), again.error.c_str());
         QCOMPARE(Text(again), QStringLiteral("\r\n\r\n"));
@@ -234,8 +239,30 @@ private slots:
         QCOMPARE(again.state.ReadPos, first.state.ReadPos);
     }
 
+    // Positions are 32-bit: no read reports a position past 2147483647.
+    void lastPositions_data() {
+        QTest::addColumn<int>("readPos");
+        QTest::addColumn<int>("next"); // 0: the read is refused
+        QTest::newRow("two bytes before the last readable one") << 2147483644 << 2147483647;
+        QTest::newRow("the last readable byte") << 2147483645 << 2147483647;
+        QTest::newRow("one past it") << 2147483646 << 0;
+        QTest::newRow("the last position") << 2147483647 << 0;
+    }
+
+    void lastPositions() {
+        QFETCH(int, readPos);
+        QFETCH(int, next);
+        const QByteArray bytes = Hex("00 01 02 03");
+        CharTable table = Built();
+        const ReaderState before = StateAt(readPos);
+        const ReadResult result = DecodeMessage(Span(bytes), before, table, StopRule::IndexView());
+        QCOMPARE(result.ok(), next != 0);
+        QCOMPARE(result.state.NextMessagePos, next ? next : before.NextMessagePos);
+        QVERIFY(result.state.ReadPos >= 1);
+    }
+
     void errors_data() {
-        QTest::addColumn<QString>("file"); // "rom", "missing", "directory" or "unreadable"
+        QTest::addColumn<QString>("file"); // "rom", "missing", "directory", "pipe", "unreadable" or "big"
         QTest::addColumn<int>("readPos");
         QTest::addColumn<QStringList>("mentions");
 
@@ -243,6 +270,9 @@ private slots:
         QTest::newRow("missing file") << QStringLiteral("missing") << Start << QStringList{QStringLiteral("nothere")};
         QTest::newRow("directory as path") << QStringLiteral("directory") << Start << QStringList{};
         QTest::newRow("unreadable file") << QStringLiteral("unreadable") << Start << QStringList{};
+        QTest::newRow("named pipe") << QStringLiteral("pipe") << Start << QStringList{QStringLiteral("regular file")};
+        QTest::newRow("last position of a 2 GiB file")
+            << QStringLiteral("big") << 2147483647 << QStringList{QStringLiteral("2147483647")};
         QTest::newRow("position 0") << QStringLiteral("rom") << 0 << QStringList{QStringLiteral("0")};
         QTest::newRow("position -5") << QStringLiteral("rom") << -5 << QStringList{QStringLiteral("-5")};
         QTest::newRow("position just past the end")
@@ -262,6 +292,13 @@ private slots:
             path = dir.filePath(QStringLiteral("nothere.smc")).toStdString();
         } else if (file == u"directory") {
             path = dir.path().toStdString();
+        } else if (file == u"pipe") {
+            std::filesystem::remove(path);
+            QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
+        } else if (file == u"big") {
+            QFile big(QFile::decodeName(path.c_str()));
+            if (!big.resize(qint64(1) << 31))
+                QSKIP("this file system holds no sparse file of 2 GiB");
         } else if (file == u"unreadable") {
             QVERIFY(::chmod(path.c_str(), 0) == 0);
             QFile probe(QString::fromStdString(path.string()));

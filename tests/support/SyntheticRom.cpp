@@ -36,7 +36,7 @@ Status SyntheticRom::Save(const std::filesystem::path& path) const {
     out.write(reinterpret_cast<const char*>(m_bytes.data()), static_cast<std::streamsize>(m_bytes.size()));
     out.close();
     if (!out)
-        return {"Cannot write \"" + path.string() + "\""};
+        return {"Cannot write \"" + PathText(path) + "\"."};
     return {};
 }
 

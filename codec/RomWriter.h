@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace kyrel {
+
+// The last position the editor's 32-bit positions can hold; no byte is written past it.
+inline constexpr std::int64_t LastWritablePosition = 2147483647;
+
+struct [[nodiscard]] WriteResult {
+    std::int64_t written = 0; // bytes written from the start position on, in order
+    std::string error;        // why the write was refused or stopped; empty when every byte was written
+    [[nodiscard]] bool ok() const { return error.empty(); }
+};
+
+// Refuses a write of `count` bytes from a 1-based position that could not be whole: a position before the file,
+// past its end or past LastWritablePosition, or a path that is no regular file. Empty error: it may go ahead.
+[[nodiscard]] WriteResult CheckMessageWrite(const std::filesystem::path& path, std::int32_t start, std::int64_t count);
+
+// Writes message bytes over the file from a 1-based position on, one byte at a time, opening and closing the
+// file around each byte. A write that CheckMessageWrite refuses is refused before its first byte, so no
+// message is left without its end code by a refusal. Another program may still shorten the file meanwhile: the size is
+// asked of the open file before each byte, and a byte that extended the file anyway is cut off again; the
+// write then stops there.
+WriteResult WriteMessageBytes(const std::filesystem::path& path, std::int32_t start,
+                              std::span<const std::uint8_t> bytes);
+
+} // namespace kyrel
