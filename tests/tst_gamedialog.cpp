@@ -98,6 +98,7 @@ private slots:
 
     void writesExactBytesAtViewStart();
     void writesTheSameBytesTwice();
+    void emptyPaneIsRefused_data();
     void emptyPaneIsRefused();
     void lineEndsOnlyWriteTheEndCode();
     void badArgumentWritesNothing();
@@ -621,6 +622,9 @@ void TestGameDialog::refreshClampsFini_data() {
     QTest::newRow("exactly 1000 more") << "100"
                                        << "1100"
                                        << "1100";
+    QTest::newRow("exactly 1000 more, typed with a fraction") << "100"
+                                                              << "1100.0"
+                                                              << "1100.0";
     QTest::newRow("below begin") << "100"
                                  << "50"
                                  << "50";
@@ -740,9 +744,18 @@ void TestGameDialog::writesTheSameBytesTwice() {
     QVERIFY(m_boxes->Boxes().isEmpty());
 }
 
+void TestGameDialog::emptyPaneIsRefused_data() {
+    QTest::addColumn<bool>("removed"); // the refresh after the refusal then fails too, without a second box
+    QTest::newRow("ROM in place") << false;
+    QTest::newRow("ROM removed since loading") << true;
+}
+
 void TestGameDialog::emptyPaneIsRefused() {
+    QFETCH(bool, removed);
     Load(m_romPath);
     Get<QPlainTextEdit>("text1")->setPlainText(QStringLiteral("edited by hand"));
+    if (removed)
+        QVERIFY(QFile::remove(m_romPath));
     Write(QString());
     QCOMPARE(m_boxes->Boxes().size(), 1);
     const auto& box = m_boxes->Boxes().constFirst();
@@ -750,6 +763,8 @@ void TestGameDialog::emptyPaneIsRefused() {
     QCOMPARE(box.text, QStringLiteral("You can not leave this field blank to write to this file!"));
     QCOMPARE(box.icon, QMessageBox::Warning);
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    if (removed)
+        return;
     QCOMPARE(FileBytes(), m_rom.Bytes());
     QCOMPARE(Pane(), Shown(1, 1)); // refreshed all the same
 }

@@ -21,6 +21,8 @@ void ModalAnswerer::Poll() {
     box->setProperty("answered", true);
     m_boxes.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
                     box->standardButton(box->defaultButton())});
+    if (m_whileOpen)
+        m_whileOpen(m_boxes.constLast());
     QAbstractButton* button = box->button(m_answer);
     if (!button)
         button = box->buttons().value(0);

@@ -24,6 +24,8 @@ public:
     explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok);
 
     void SetAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
+    // Runs while a box is open, just before it is answered: what a user or another program does meanwhile.
+    void SetWhileOpen(std::function<void(const Box&)> action) { m_whileOpen = std::move(action); }
     [[nodiscard]] const QList<Box>& Boxes() const { return m_boxes; }
     void Clear() { m_boxes.clear(); }
 
@@ -33,6 +35,7 @@ private:
     QTimer m_timer;
     QMessageBox::StandardButton m_answer;
     QList<Box> m_boxes;
+    std::function<void(const Box&)> m_whileOpen;
 };
 
 // Answers the next modal file dialog by typing a path into its file name box and pressing Enter; an empty

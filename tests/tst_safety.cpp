@@ -1,0 +1,293 @@
+// The editor where a user or another program does the unexpected: a pipe chosen as the ROM, an arrow held
+// while a warning opens, a load that fails after another file was shown, a write report that must not be
+// swallowed, the byte view read back after a write, pasted characters, and files without a dot in their name.
+#include "editor/GameDialog.h"
+#include "tests/support/EditorDriver.h"
+#include "tests/support/ModalAnswerer.h"
+#include "tests/support/SyntheticRom.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QWindow>
+
+#include <memory>
+
+#include <sys/stat.h>
+
+using kyrel::Bank1Start;
+using kyrel::testing::HexBytes;
+using kyrel::testing::SyntheticRom;
+using Bytes = std::vector<std::uint8_t>;
+
+class TestSafety : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void pipeInPlaceOfTheRom_data();
+    void pipeInPlaceOfTheRom();
+    void heldArrowStopsWhenAWarningOpens();
+    void failedLoadDisablesWriting_data();
+    void failedLoadDisablesWriting();
+    void writeReportIsNeverSwallowed();
+    void byteViewShowsTheWrittenMessage_data();
+    void byteViewShowsTheWrittenMessage();
+    void newTextIsEncodedAsTyped_data();
+    void newTextIsEncodedAsTyped();
+    void questionCountsArgumentBytes_data();
+    void questionCountsArgumentBytes();
+    void allFilesListsNamesWithoutADot();
+
+private:
+    QString Said() const { return m_boxes->Boxes().isEmpty() ? QString() : m_boxes->Boxes().constLast().text; }
+    Bytes FileBytes(const QString& path) const {
+        return kyrel::testing::ReadFileBytes(QFile::encodeName(path).toStdString());
+    }
+    QString Save(const QString& name, const SyntheticRom& rom) const {
+        const QString path = m_dir->filePath(name);
+        if (!rom.Save(QFile::encodeName(path).toStdString()).ok())
+            qFatal("cannot save a test ROM");
+        return path;
+    }
+    static bool MakePipe(const QString& path) {
+        QFile::remove(path);
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_romPath;
+    SyntheticRom m_rom;
+    std::unique_ptr<GameDialog> m_dialog;
+    std::unique_ptr<ModalAnswerer> m_boxes;
+    std::unique_ptr<EditorDriver> m_driver;
+};
+
+void TestSafety::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_rom = SyntheticRom();
+    m_rom.PutTexts(Bank1Start, {u"First", u"Second", u"Third"});
+    m_romPath = Save(QStringLiteral("quillmere.smc"), m_rom);
+    m_boxes = std::make_unique<ModalAnswerer>();
+    m_dialog = std::make_unique<GameDialog>();
+    m_driver = std::make_unique<EditorDriver>(*m_dialog);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+}
+
+void TestSafety::cleanup() {
+    m_driver.reset();
+    m_dialog.reset();
+    m_boxes.reset();
+    QVERIFY(!QApplication::activeModalWidget());
+    m_dir.reset();
+}
+
+// A pipe never freezes the window: loading it ends quietly, and any other action says it is no regular file.
+void TestSafety::pipeInPlaceOfTheRom_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("load it") << "load" << 0;
+    QTest::newRow("step to the next message") << "step" << 1;
+    QTest::newRow("write") << "write" << 1;
+    QTest::newRow("swapped in while the overwrite question is open") << "question" << 2;
+}
+
+void TestSafety::pipeInPlaceOfTheRom() {
+    QFETCH(QString, action);
+    QFETCH(int, boxes);
+    if (action == u"load") {
+        QVERIFY(MakePipe(m_romPath));
+        m_driver->Load(m_romPath);
+        QVERIFY(!m_driver->Get<QPushButton>("Command3")->isEnabled());
+    } else {
+        m_driver->Load(m_romPath);
+        if (action == u"question") {
+            m_boxes->SetAnswer(QMessageBox::Yes);
+            m_boxes->SetWhileOpen([this](const ModalAnswerer::Box&) { MakePipe(m_romPath); });
+        } else {
+            QVERIFY(MakePipe(m_romPath));
+        }
+        if (action == u"step")
+            m_driver->Click("Index", true);
+        else
+            m_driver->Write(QStringLiteral("A longer first message"));
+    }
+    QCOMPARE(m_boxes->Boxes().size(), boxes);
+    if (boxes) {
+        QVERIFY2(Said().contains(QStringLiteral("is not a regular file")), qPrintable(Said()));
+        QVERIFY2(!Said().contains(QStringLiteral("Cannot read")), qPrintable(Said()));
+    }
+}
+
+// The arrows repeat while held. A click whose read fails opens a warning, which takes the mouse release: the
+// arrow must let go then, and click no more after the box is closed.
+void TestSafety::heldArrowStopsWhenAWarningOpens() {
+    m_driver->Load(m_romPath);
+    QVERIFY(QFile::remove(m_romPath));
+    auto* up = m_driver->Get<QWidget>("Index")->findChild<QToolButton*>(QStringLiteral("Up"));
+    QWindow* window = m_dialog->windowHandle();
+    const QPoint at = up->mapTo(m_dialog.get(), up->rect().center());
+    m_boxes->SetWhileOpen([&](const ModalAnswerer::Box&) { QTest::mouseRelease(window, Qt::LeftButton, {}, at); });
+    QTest::mousePress(window, Qt::LeftButton, {}, at);
+    QTRY_COMPARE(m_boxes->Boxes().size(), 1);
+    QTest::qWait(up->autoRepeatDelay() + 10 * up->autoRepeatInterval());
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    QCOMPARE(m_driver->Text("IndexNo"), QStringLiteral("2"));
+    QVERIFY(!up->isDown());
+}
+
+// After a load whose read fails, the message still shown belongs to the file before: nothing may be written
+// into the new one until a read of it works.
+void TestSafety::failedLoadDisablesWriting_data() {
+    QTest::addColumn<QString>("second");
+    QTest::newRow("too short") << "short";
+    QTest::newRow("a pipe") << "pipe";
+}
+
+void TestSafety::failedLoadDisablesWriting() {
+    QFETCH(QString, second);
+    m_driver->Load(m_romPath);
+    const QString shown = m_driver->Pane();
+    QString other = m_dir->filePath(QStringLiteral("other.smc"));
+    if (second == u"short")
+        other = Save(QStringLiteral("other.smc"), SyntheticRom(1000, 0x01));
+    else
+        QVERIFY(MakePipe(other));
+    m_driver->Load(other);
+    QCOMPARE(m_dialog->RomPath(), other);
+    QCOMPARE(m_driver->Pane(), shown);
+    auto* write = m_driver->Get<QPushButton>("Command3");
+    QVERIFY(!write->isEnabled());
+    QCOMPARE(m_boxes->Boxes().size(), 0);
+
+    m_driver->Load(m_romPath);
+    QVERIFY(write->isEnabled());
+}
+
+// A warning earlier in the same action (here a read that failed while the overwrite question was open) does not
+// swallow the report of the write.
+void TestSafety::writeReportIsNeverSwallowed() {
+    m_driver->Load(m_romPath);
+    m_boxes->SetAnswer(QMessageBox::Yes);
+    QList<ModalAnswerer::Box> nestedBoxes;
+    m_boxes->SetWhileOpen([&](const ModalAnswerer::Box& box) {
+        if (!(box.buttons & QMessageBox::Yes))
+            return;
+        // The box of the nested read opens inside the answer to the question, so it needs an answerer of its own.
+        ModalAnswerer nested;
+        QFile::remove(m_romPath);
+        m_dialog->Index_UpClick();
+        nestedBoxes = nested.Boxes();
+    });
+    m_driver->Write(QStringLiteral("A longer first message"));
+    QCOMPARE(nestedBoxes.size(), 1);
+    QVERIFY2(nestedBoxes.constFirst().text.contains(QStringLiteral("could not be read")),
+             qPrintable(nestedBoxes.constFirst().text));
+    QCOMPARE(m_boxes->Boxes().size(), 2);
+    QVERIFY2(Said().startsWith(QStringLiteral("Nothing was written.")), qPrintable(Said()));
+}
+
+// In byte view the pane is read again from "Starting Value:" after a write; when that box holds no position,
+// the message just written is shown from where the write began, without a warning.
+void TestSafety::byteViewShowsTheWrittenMessage_data() {
+    QTest::addColumn<QString>("begin");
+    QTest::newRow("empty") << "";
+    QTest::newRow("not a number") << "abc";
+    QTest::newRow("rounds to 0") << ".4";
+    QTest::newRow("the position written") << QString::number(Bank1Start + 6);
+}
+
+void TestSafety::byteViewShowsTheWrittenMessage() {
+    QFETCH(QString, begin);
+    m_driver->Load(m_romPath);
+    m_driver->Choose("ViewByByte");
+    m_driver->Type("Begin", QString::number(Bank1Start + 6));
+    m_driver->Press("Command5");
+    m_driver->Type("Begin", begin);
+    m_driver->Write(QStringLiteral("Hi"));
+    QCOMPARE(m_boxes->Boxes().size(), 0);
+    QCOMPARE(m_driver->Pane(), QStringLiteral("Hi\n\n"));
+    QCOMPARE(m_dialog->ViewStartPos(), Bank1Start + 6);
+}
+
+// The encoder gets the characters as typed: a no-break space has no code and is left out; only the pane's own
+// line ends are turned into the line ends that the encoder skips.
+void TestSafety::newTextIsEncodedAsTyped_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("bytes");
+    QTest::newRow("no-break space") << QStringLiteral("a\u00A0b") << "1A 1B 7F";
+    QTest::newRow("blank") << QStringLiteral("a b") << "1A 59 1B 7F";
+    QTest::newRow("line separator") << QStringLiteral("a\u2028b") << "1A 1B 7F";
+    QTest::newRow("line end") << QStringLiteral("a\nb") << "1A 1B 7F";
+}
+
+void TestSafety::newTextIsEncodedAsTyped() {
+    QFETCH(QString, text);
+    QFETCH(QString, bytes);
+    m_driver->Load(m_romPath);
+    m_driver->Write(text);
+    const Bytes expected = HexBytes(bytes.toStdString());
+    const Bytes file = FileBytes(m_romPath);
+    QCOMPARE(Bytes(file.begin() + (Bank1Start - 1), file.begin() + (Bank1Start - 1) + expected.size()), expected);
+}
+
+// The old message is measured to its end code with its argument bytes: 78 05 07 22 7F is five bytes long.
+void TestSafety::questionCountsArgumentBytes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("question"); // empty: none asked
+    QTest::newRow("as long") << "Help"
+                             << "";
+    QTest::newRow("one byte longer") << "Helps"
+                                     << "has only 5 bytes";
+}
+
+void TestSafety::questionCountsArgumentBytes() {
+    QFETCH(QString, text);
+    QFETCH(QString, question);
+    SyntheticRom rom;
+    rom.Put(Bank1Start, HexBytes("78 05 07 22 7F"));
+    m_driver->Load(Save(QStringLiteral("argument.smc"), rom));
+    m_boxes->SetAnswer(QMessageBox::No);
+    m_driver->Write(text);
+    QCOMPARE(m_boxes->Boxes().size(), question.isEmpty() ? 0 : 1);
+    QVERIFY2(Said().contains(question), qPrintable(Said()));
+}
+
+// "All Files (*.*)" lists every file, a name without a dot too.
+void TestSafety::allFilesListsNamesWithoutADot() {
+    Save(QStringLiteral("dump"), m_rom);
+    QDir::setCurrent(m_dir->path());
+    QStringList captions;
+    bool listed = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; i < types->count(); ++i)
+            captions << types->itemText(i);
+        types->setFocus();
+        QTest::keyClick(types, Qt::Key_Down);
+        auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        (void)QTest::qWaitFor([&] {
+            for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+                listed = listed || list->model()->index(row, 0, list->rootIndex()).data().toString() == u"dump";
+            return listed;
+        });
+        dialog->reject();
+    });
+    m_driver->Press("Command1");
+    QCOMPARE(captions, (QStringList{QStringLiteral("SMC Rom Format (*.smc)"), QStringLiteral("All Files (*.*)")}));
+    QVERIFY(listed);
+}
+
+QTEST_MAIN(TestSafety)
+#include "tst_safety.moc"
