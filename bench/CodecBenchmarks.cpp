@@ -7,7 +7,7 @@
 #include "codec/CharTable.h"
 #include "codec/MessageEncoder.h"
 #include "codec/MessageReader.h"
-#include "codec/RomFile.h"
+#include "codec/RomWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -94,20 +94,19 @@ void DecodeBanks_Floor(benchmark::State& state) {
 }
 BENCHMARK(DecodeBanks_Floor)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", bench::Fastest);
 
-// The system calls the reader makes, made directly: a look at the path (its size, and that it is no directory),
-// open, seek, a read of up to 256 bytes (the whole message, here), close. What DecodeBanks costs beyond this is
-// the program's own work.
+// The system calls the reader makes, made directly: open (regular files only, so the kind is asked of the open
+// file), its size, one read of the stretch the index view can reach, close. What DecodeBanks costs beyond this
+// is the program's own work.
 void DecodeBanks_SameCalls(benchmark::State& state) {
     const BenchRom& rom = BenchRom::Shared();
-    std::array<unsigned char, 256> buffer{};
+    std::vector<unsigned char> buffer(ReachOf(StopRule::IndexView()));
     struct stat info {};
     for (auto _ : state) {
         for (int bank : {1, 2}) {
             for (const MessageSpan& message : rom.Messages(bank)) {
-                const bool looked = ::stat(rom.Path().c_str(), &info) == 0;
-                const int fd = ::open(rom.Path().c_str(), O_RDONLY);
-                ::lseek(fd, static_cast<off_t>(message.start - 1), SEEK_SET);
-                const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+                const int fd = ::open(rom.Path().c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+                const bool looked = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+                const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(message.start - 1));
                 ::close(fd);
                 if (!looked || got < message.length) {
                     state.SkipWithError("the same calls could not read a message");
@@ -193,12 +192,9 @@ void WriteMessage(benchmark::State& state) {
     const auto& bytes = WrittenMessage();
     const std::int32_t start = Bank1Start;
     for (auto _ : state) {
-        for (int i = 0; i < WrittenMessageLength; ++i) {
-            if (const Status written = WriteRomByte(path, start + i, bytes[static_cast<std::size_t>(i)]);
-                !written.ok()) {
-                state.SkipWithError(written.error.c_str());
-                return;
-            }
+        if (const WriteResult written = WriteMessageBytes(path, start, bytes); !written.ok()) {
+            state.SkipWithError(written.error.c_str());
+            return;
         }
     }
     state.SetItemsProcessed(state.iterations() * WrittenMessageLength);
@@ -225,19 +221,24 @@ void WriteMessage_Floor(benchmark::State& state) {
 }
 BENCHMARK(WriteMessage_Floor)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", bench::Fastest);
 
-// The system calls the writer makes for each byte, made directly: open, the size (a status query and a seek to
-// the end), a seek to the position, a one-byte write, close.
+// The system calls the writer makes, made directly: one open and size for the check before the first byte,
+// then for each byte open, the size, a one-byte positioned write, the size again (to see that nothing else
+// changed the file meanwhile), close.
 void WriteMessage_SameCalls(benchmark::State& state) {
     const auto& path = WriteTarget();
     const auto& bytes = WrittenMessage();
     const std::int32_t start = Bank1Start;
     struct stat info {};
+    const int flags = O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     for (auto _ : state) {
+        const int check = ::open(path.c_str(), flags);
+        bool sized = ::fstat(check, &info) == 0;
+        ::close(check);
         for (int i = 0; i < WrittenMessageLength; ++i) {
-            const int fd = ::open(path.c_str(), O_RDWR);
-            const bool sized = ::fstat(fd, &info) == 0 && ::lseek(fd, 0, SEEK_END) == info.st_size;
-            ::lseek(fd, static_cast<off_t>(start - 1 + i), SEEK_SET);
-            const ssize_t put = ::write(fd, &bytes[static_cast<std::size_t>(i)], 1);
+            const int fd = ::open(path.c_str(), flags);
+            sized = sized && ::fstat(fd, &info) == 0;
+            const ssize_t put = ::pwrite(fd, &bytes[static_cast<std::size_t>(i)], 1, static_cast<off_t>(start - 1 + i));
+            sized = sized && ::fstat(fd, &info) == 0;
             const int closed = ::close(fd);
             if (!sized || put != 1 || closed != 0) {
                 state.SkipWithError("the same calls could not write a byte");
