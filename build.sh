@@ -17,7 +17,7 @@ PACKAGES=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 )
 # Only for ./build.sh windows: Wine is large, and the test command does not need it.
-WINDOWS_PACKAGES=(wine64)
+WINDOWS_PACKAGES=(wine wine64)
 
 # install_missing [PACKAGE...]: the packages given (by default the whole list) that are not installed yet.
 install_missing() {
@@ -137,7 +137,7 @@ windows)
     # A prefix of its own, made afresh, without the offers to install Mono and Gecko that need a display.
     export WINEPREFIX="$(pwd)/build-mingw/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     rm -rf "$WINEPREFIX"
-    windows=$(wine64 build-mingw/tests/support/kyrel_codec_check.exe | tr -d '\r') || true
+    windows=$(wine build-mingw/tests/support/kyrel_codec_check.exe | tr -d '\r') || true
     echo "Linux:           $native"
     echo "Windows (Wine):  $windows"
     if [ -n "$native" ] && [ "$native" = "$windows" ] && [[ "$native" == "codec check passed"* ]]; then
