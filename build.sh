@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # One entry point for a newcomer: installs what is missing, builds, then runs the editor or the tests.
-#   ./build.sh run    build and start the editor
-#   ./build.sh test   build and pass the whole test suite
-#   ./build.sh windows  run the codec's check program built for Windows under Wine, beside the native one
+#   ./build.sh run      build the editor (and the demo ROM) and start it
+#   ./build.sh test     build everything and pass the whole test suite
+#   ./build.sh package  build the Debian package
+#   ./build.sh windows  run the codec's check program built for Windows under Wine, beside the Linux one
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,12 +15,13 @@ PACKAGES=(
     clang libclang-rt-14-dev clang-format
     llvm
     xvfb xauth
+    dpkg-dev file lintian appstream desktop-file-utils xdotool
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 )
 # Only for ./build.sh windows: Wine is large, and the test command does not need it.
 WINDOWS_PACKAGES=(wine wine64)
 
-# install_missing [PACKAGE...]: the packages given (by default the whole list) that are not installed yet.
+# install_missing [PACKAGE...]: installs those of the packages given (by default the whole list) that are missing.
 install_missing() {
     local missing=()
     [ $# -eq 0 ] && set -- "${PACKAGES[@]}"
@@ -27,17 +29,34 @@ install_missing() {
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    echo "Installing missing packages: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    local install=(apt-get install -y -qq --no-install-recommends "${missing[@]}")
+    echo "Missing packages: ${missing[*]}"
+    if [ "$(id -u)" -eq 0 ]; then
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive "${install[@]}"
+    elif command -v sudo >/dev/null; then
+        # sudo resets the environment, so the setting that keeps apt from asking goes through env.
+        sudo apt-get update -qq
+        sudo env DEBIAN_FRONTEND=noninteractive "${install[@]}"
+    else
+        echo "Without sudo this user cannot install them." >&2
+        echo "Run this once as root (for example after su -), then run $0 again:" >&2
+        echo "  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends ${missing[*]}" >&2
+        exit 1
+    fi
 }
 
+# build DIR [TARGET...] [-- CMAKE OPTION...]: configures the build folder and builds the targets, or everything.
 build() {
-    local dir=$1; shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j "$(nproc)"
+    local dir=$1 targets=() options=()
+    shift
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+        targets+=(--target "$1")
+        shift
+    done
+    [ $# -gt 0 ] && shift && options=("$@")
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+    cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }
 
 # Any sanitizer report ends the test process with an error, so the test fails. (libFuzzer itself treats every
@@ -97,7 +116,8 @@ run_fuzz_targets() {
 case "${1:-}" in
 run)
     install_missing
-    build build
+    # Only what the editor needs, so that it starts soon; the tests are built by the test command.
+    build build kyrel-script-editor demo_rom
     echo "Starting the editor; a demo ROM to open is at $(pwd)/build/demo.smc"
     exec ./build/app/kyrel-script-editor
     ;;
@@ -107,19 +127,19 @@ test)
     run_tests "test suite" build
 
     # The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
-    build build-asan -DKYREL_SANITIZE=ON
+    build build-asan -- -DKYREL_SANITIZE=ON
     run_tests "test suite under AddressSanitizer and UndefinedBehaviorSanitizer" build-asan "${SANITIZER_ENV[@]}"
 
     # The codec's fuzz targets (libFuzzer needs clang), a bounded run each.
     if command -v clang++ >/dev/null; then
-        build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DKYREL_FUZZ=ON -DKYREL_BUILD_GUI=OFF -DKYREL_BUILD_TESTS=OFF
+        build build-fuzz -- -DCMAKE_CXX_COMPILER=clang++ -DKYREL_FUZZ=ON -DKYREL_BUILD_GUI=OFF -DKYREL_BUILD_TESTS=OFF
         run_fuzz_targets
     else
         SUMMARY+=("skipped fuzz targets: no clang++")
     fi
 
     # The codec built for Windows, and its version resource compiled and read back.
-    build build-mingw "${MINGW_OPTIONS[@]}"
+    build build-mingw -- "${MINGW_OPTIONS[@]}"
     run_tests "Windows cross-build: codec, check program, version resource" build-mingw
 
     echo
@@ -127,12 +147,22 @@ test)
     printf '  %s\n' "${SUMMARY[@]}"
     exit "$FAILED"
     ;;
+package)
+    install_missing
+    build build kyrel-script-editor
+    if ! cpack_output=$(cd build && cpack -G DEB 2>&1); then
+        echo "$cpack_output" >&2
+        exit 1
+    fi
+    deb=$(sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' <<<"$cpack_output")
+    echo "The Debian package is $deb"
+    echo "Install it with: sudo apt install $deb"
+    ;;
 windows)
     install_missing
     install_missing "${WINDOWS_PACKAGES[@]}"
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build build -j "$(nproc)" --target kyrel_codec_check
-    build build-mingw "${MINGW_OPTIONS[@]}"
+    build build kyrel_codec_check
+    build build-mingw -- "${MINGW_OPTIONS[@]}"
     native=$(build/tests/support/kyrel_codec_check) || true
     # A prefix of its own, made afresh, without the offers to install Mono and Gecko that need a display.
     export WINEPREFIX="$(pwd)/build-mingw/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -148,7 +178,7 @@ windows)
     fi
     ;;
 *)
-    echo "usage: $0 run|test|windows" >&2
+    echo "usage: $0 run|test|package|windows" >&2
     exit 2
     ;;
 esac

@@ -5,6 +5,7 @@
 #include "codec/RomWriter.h"
 #include "editor/UpDown.h"
 #include "windows/About.h"
+#include "windows/KeepOnScreen.h"
 #include "windows/Other.h"
 #include "windows/ProgramIdentity.h"
 #include "windows/ShrinkToFit.h"
@@ -99,6 +100,7 @@ GameDialog::GameDialog(QWidget* parent) : QMainWindow(parent) {
     const int menuHeight = menuBar()->sizeHint().height();
     setFixedSize(ClientWidth, ClientHeight + menuHeight);
     setGeometry(239, 200, ClientWidth, ClientHeight + menuHeight);
+    KeepOnScreen(this);
 }
 
 GameDialog::~GameDialog() = default;
@@ -192,6 +194,16 @@ void GameDialog::CreateControls() {
     connect(BankNo, &QLineEdit::textChanged, this, &GameDialog::BankNo_Change);
     connect(IndexNo, &QLineEdit::textChanged, this, &GameDialog::IndexNo_Change);
     connect(Begin, &QLineEdit::textChanged, this, &GameDialog::Begin_Change);
+
+    // Names for a screen reader where a control shows no caption of its own: the spinners and their arrows, the
+    // number boxes after their labels, the panes after their frames.
+    Bank->SetAccessibleNames(QStringLiteral("Bank"));
+    Index->SetAccessibleNames(QStringLiteral("Index"));
+    for (auto [box, label] : {std::pair{BankNo, Label6}, std::pair{IndexNo, Label5}, std::pair{Begin, Label1},
+                              std::pair{Fini, Label2}, std::pair{OffSet, Label3}})
+        box->setAccessibleName(label->text().remove(QLatin1Char(':')));
+    text1->setAccessibleName(Frame1->title());
+    text3->setAccessibleName(Frame2->title());
 }
 
 void GameDialog::CreateMenus() {

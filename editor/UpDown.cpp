@@ -20,6 +20,12 @@ UpDown::UpDown(QWidget* parent) : QWidget(parent), m_up(new QToolButton(this)), 
     connect(m_down, &QToolButton::clicked, this, &UpDown::DownClick);
 }
 
+void UpDown::SetAccessibleNames(const QString& name) {
+    setAccessibleName(name);
+    m_up->setAccessibleName(name + QStringLiteral(" up"));
+    m_down->setAccessibleName(name + QStringLiteral(" down"));
+}
+
 void UpDown::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Up) {
         emit UpClick();

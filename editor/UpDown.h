@@ -15,6 +15,9 @@ public:
     [[nodiscard]] QToolButton* UpButton() const { return m_up; }
     [[nodiscard]] QToolButton* DownButton() const { return m_down; }
 
+    // Names the pair and its arrows for a screen reader: "Bank", "Bank up", "Bank down".
+    void SetAccessibleNames(const QString& name);
+
 signals:
     void UpClick();
     void DownClick();

@@ -9,3 +9,12 @@ target_link_libraries(tst_badinput PRIVATE kyrel_editor_driver)
 
 kyrel_add_test(tst_safety)
 target_link_libraries(tst_safety PRIVATE kyrel_editor_driver)
+
+kyrel_add_test(tst_accessiblenames)
+target_link_libraries(tst_accessiblenames PRIVATE kyrel_editor Qt6::Widgets)
+
+# The main window on a 1280x1024 screen at scale factor 2, where its usual place does not fit.
+kyrel_add_test(tst_placement)
+target_link_libraries(tst_placement PRIVATE kyrel_editor Qt6::Widgets)
+set_tests_properties(tst_placement PROPERTIES ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/support/screen-1280x1024.json;QT_SCALE_FACTOR=2")

@@ -56,6 +56,20 @@ Other::Other() {
         Letter[index]->setGeometry(Left + cell.column * Pitch, Top + cell.row * Pitch, ButtonSize, ButtonSize);
     }
     Letter[0]->setFocus();
+
+    // A screen reader names each button by the glyph it stands for, as the "ROM Text" pane shows it, and tells
+    // the glyph's byte, since the seven glyphs of the second row all show as the same sign.
+    const std::pair<const char*, int> glyphs[LetterCount] = {
+        {"{[", 0x4A},     {"]}", 0x4B},     {"\u201D", 0x4C}, {"^", 0x4D},      {"v", 0x4E},      {"<", 0x4F},
+        {">", 0x50},      {"\u00A4", 0x52}, {"\u00A4", 0x53}, {"\u00A4", 0x54}, {"\u00A4", 0x55}, {"\u00A4", 0x56},
+        {"\u00A4", 0x57}, {"\u00A4", 0x58}, {"\u00AB", 0x5A}, {"(A)", 0x5B},    {"(B)", 0x5C},    {"(X)", 0x5D},
+        {"(Y)", 0x5E},    {"|", 0x5F},      {"\u00A1", 0x60}, {"\u00BB", 0x44},
+    };
+    for (int index = 0; index < LetterCount; ++index) {
+        Letter[index]->setAccessibleName(QString::fromUtf8(glyphs[index].first));
+        Letter[index]->setAccessibleDescription(
+            QStringLiteral("Byte 0x%1 of the game's text").arg(QString::number(glyphs[index].second, 16).toUpper()));
+    }
 }
 
 // No button is a cancel button: Esc leaves the window open.
