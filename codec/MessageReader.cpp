@@ -70,6 +70,7 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
     std::u16string text;
     // Most messages fit, so the text is rarely moved while it grows.
     text.reserve(256);
+    result.bytes.reserve(256);
 
     // Reading past the file's end is not an error: the read stops there as at a byte limit.
     auto readAt = [&](std::int64_t position) -> std::optional<std::uint8_t> {
@@ -87,6 +88,7 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
             }
             break;
         }
+        result.bytes.push_back(*b);
         if (TakesArgument(*b))
             table.SetPendingArgument();
         // Most texts are one letter; none is copied into a temporary on its way.
@@ -117,6 +119,7 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
                 break;
             }
             argumentByte = *argument;
+            result.bytes.push_back(argumentByte);
             ++readPos;
             text += Decimal(argumentByte);
             table.ClearPendingArgument();
