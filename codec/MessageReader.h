@@ -44,11 +44,11 @@ struct ReaderState {
 
 struct [[nodiscard]] ReadResult {
     std::u16string text; // the decoded display text, line breaks as CR LF
+    ReaderState state;   // positions after the read; the caller's own stay as they were on an error
+    std::string error;   // empty when the read worked
     // The bytes the read decoded, in file order from ViewStartPos, argument bytes included: what the text came
     // from, since the text alone does not tell the bytes apart.
     std::vector<std::uint8_t> bytes;
-    ReaderState state; // positions after the read; the caller's own stay as they were on an error
-    std::string error; // empty when the read worked
     [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
@@ -59,7 +59,7 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
                        const StopRule& rule);
 
 struct [[nodiscard]] MessageLength {
-    std::int64_t bytes = 0;  // bytes up to and including the end code, argument bytes counted
+    std::int64_t bytes = 0; // bytes up to and including the end code, argument bytes counted
     bool terminated = false; // false when the file ended first
     std::string error;
     [[nodiscard]] bool ok() const { return error.empty(); }

@@ -6,3 +6,6 @@ target_link_libraries(tst_gamedialog PRIVATE kyrel_editor_driver)
 
 kyrel_add_test(tst_badinput)
 target_link_libraries(tst_badinput PRIVATE kyrel_editor_driver)
+
+kyrel_add_test(tst_copyasnewtext)
+target_link_libraries(tst_copyasnewtext PRIVATE kyrel_editor_driver)
