@@ -65,7 +65,7 @@ SANITIZER_ENV=(
     ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 )
-FUZZ_TARGETS=(fuzz_reader fuzz_encoder fuzz_numbertext)
+FUZZ_TARGETS=(fuzz_reader fuzz_encoder fuzz_numbertext fuzz_typedtext)
 # The codec and its check program cross-compiled for Windows (no Qt there).
 MINGW_OPTIONS=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKYREL_BUILD_GUI=OFF -DKYREL_BUILD_TESTS=OFF
     -DKYREL_CODEC_CHECK=ON)

@@ -3,6 +3,7 @@
 #include "codec/NumberText.h"
 #include "codec/RomFile.h"
 #include "codec/RomWriter.h"
+#include "codec/TypedText.h"
 #include "editor/UpDown.h"
 #include "windows/About.h"
 #include "windows/KeepOnScreen.h"
@@ -12,18 +13,23 @@
 #include "windows/Splash.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QToolTip>
 
 #include <filesystem>
 #include <vector>
@@ -95,6 +101,7 @@ GameDialog::GameDialog(QWidget* parent) : QMainWindow(parent) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     CreateControls();
     CreateMenus();
+    CreateCopyAsNewText();
     Form_Load();
 
     const int menuHeight = menuBar()->sizeHint().height();
@@ -277,6 +284,7 @@ std::optional<QString> GameDialog::ReadMessage(const QString& path) {
     if (!result.ok())
         return QString::fromStdString(result.error);
     text1->setPlainText(ForDisplay(result.text));
+    KeepReadBytes(result);
     m_positions = result.state;
     Command3->setEnabled(true);
     return std::nullopt;
@@ -562,4 +570,111 @@ void GameDialog::OptionSplash_Click() {
 
 void GameDialog::AboutBox_Click() {
     About::ShowInstance();
+}
+
+// ---- copying a message as new text, and the size of the new text --------------------------------------------
+
+namespace {
+
+QString ByteCount(std::size_t count) {
+    return count == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(count);
+}
+
+// "a", "a and b", "a, b and c"
+QString Enumerated(const QStringList& items) {
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + items.constLast();
+}
+
+// So many left-out bytes are named in the box; the rest are only counted.
+constexpr std::size_t LeftOutListed = 5;
+
+} // namespace
+
+void GameDialog::CreateCopyAsNewText() {
+    CopyAsNewText = new QAction(QStringLiteral("Copy as New Text"), this);
+    CopyAsNewText->setObjectName(QStringLiteral("CopyAsNewText"));
+    CopyAsNewText->setEnabled(false);
+    connect(CopyAsNewText, &QAction::triggered, this, &GameDialog::CopyAsNewText_Click);
+    text1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(text1, &QWidget::customContextMenuRequested, this, &GameDialog::text1_ContextMenu);
+    // The pane's tooltip events arrive at its viewport, the widget under the mouse.
+    text3->viewport()->installEventFilter(this);
+}
+
+void GameDialog::KeepReadBytes(const kyrel::ReadResult& read) {
+    m_readBytes = read.bytes;
+    m_readBytesStart = read.state.ViewStartPos;
+    CopyAsNewText->setEnabled(true);
+}
+
+void GameDialog::text1_ContextMenu(const QPoint& position) {
+    QMenu* menu = text1->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    menu->addAction(CopyAsNewText);
+    menu->popup(text1->viewport()->mapToGlobal(position));
+}
+
+void GameDialog::CopyAsNewText_Click() {
+    const kyrel::TypedText copy = kyrel::TypedTextOf(m_readBytes, m_readBytesStart);
+    QString text = QString::fromStdU16String(copy.text);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QGuiApplication::clipboard()->setText(text);
+
+    // Nobody should write back a message that lost a code, or its end, without knowing it.
+    QStringList said;
+    if (!copy.leftOut.empty()) {
+        QStringList named;
+        for (std::size_t i = 0; i < copy.leftOut.size() && i < LeftOutListed; ++i) {
+            named << QStringLiteral("%1 at position %2")
+                         .arg(QString::fromStdU16String(copy.leftOut[i].shown))
+                         .arg(copy.leftOut[i].position);
+        }
+        if (copy.leftOut.size() > LeftOutListed)
+            named << QStringLiteral("%1 more").arg(copy.leftOut.size() - LeftOutListed);
+        said << (copy.leftOut.size() == 1
+                     ? QStringLiteral("1 byte was left out, because typed text cannot produce it: %1.")
+                     : QStringLiteral("%1 bytes were left out, because typed text cannot produce them: %2.")
+                           .arg(copy.leftOut.size()))
+                    .arg(Enumerated(named));
+    }
+    if (!copy.complete)
+        said << QStringLiteral("The read stopped before the end code of the message, so writing the text puts an "
+                               "end code where the read stopped.");
+    if (said.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Information, windowTitle(),
+                    QStringLiteral("The message was copied as new text.\n\n") + said.join(QLatin1Char(' ')),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+QString GameDialog::NewTextSize() const {
+    QString text = text3->toPlainText();
+    if (text.isEmpty())
+        return QStringLiteral("The new text is empty, and an empty text cannot be written.");
+    // Encoded as "Write New Text" encodes it, so that lines and columns of an error agree.
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    const kyrel::EncodedMessage encoded = kyrel::EncodeToBytes(text.toStdU16String());
+    if (!encoded.ok())
+        return QString::fromStdString(encoded.error->Describe());
+
+    const QString needs = QStringLiteral("The new text needs %1.").arg(ByteCount(encoded.bytes.size()));
+    if (m_readBytes.empty())
+        return needs + QStringLiteral(" No message has been read yet.");
+    if (kyrel::TypedTextOf(m_readBytes, m_readBytesStart).complete)
+        return needs + QStringLiteral(" The message read last holds %1.").arg(ByteCount(m_readBytes.size()));
+    return needs + QStringLiteral(" The read of the message shown stopped after %1, before its end code.")
+                       .arg(ByteCount(m_readBytes.size()));
+}
+
+bool GameDialog::eventFilter(QObject* watched, QEvent* event) {
+    // Worked out only when the tooltip is about to show: nothing runs while the user types.
+    if (event->type() == QEvent::ToolTip && watched == text3->viewport()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), NewTextSize(), text3->viewport());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -58,6 +58,10 @@ public slots:
     void ViewByIndex_Click();
     void OptionSplash_Click();
     void AboutBox_Click();
+    void CopyAsNewText_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class ActionScope;
@@ -83,12 +87,22 @@ private:
     [[nodiscard]] bool ByteView() const;
     void SetViewControls(bool byteView);
 
+    // Copying the message read last as text for "New Text", and the size of that text before it is written.
+    void CreateCopyAsNewText();
+    void KeepReadBytes(const kyrel::ReadResult& read);
+    void text1_ContextMenu(const QPoint& position);
+    [[nodiscard]] QString NewTextSize() const;
+
     // Editor state.
     QString m_romPath;
     kyrel::ReaderState m_positions;
     std::array<std::int32_t, 4> m_bankStart{};
     kyrel::CharTable m_charTable;
     kyrel::EncoderState m_encoder;
+
+    // The bytes of the last successful read and where they begin: the pane's text cannot be turned back into them.
+    std::vector<std::uint8_t> m_readBytes;
+    std::int32_t m_readBytesStart = 0;
 
     int m_actionDepth = 0;
     bool m_warnedInAction = false;
@@ -133,4 +147,5 @@ private:
     QAction* HelpTags = nullptr;
     QAction* readme = nullptr;
     QAction* AboutBox = nullptr;
+    QAction* CopyAsNewText = nullptr;
 };

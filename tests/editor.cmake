@@ -18,3 +18,6 @@ kyrel_add_test(tst_placement)
 target_link_libraries(tst_placement PRIVATE kyrel_editor Qt6::Widgets)
 set_tests_properties(tst_placement PROPERTIES ENVIRONMENT
     "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/support/screen-1280x1024.json;QT_SCALE_FACTOR=2")
+
+kyrel_add_test(tst_copyasnewtext)
+target_link_libraries(tst_copyasnewtext PRIVATE kyrel_editor_driver)

@@ -1,0 +1,314 @@
+// Changing a message without retyping it: "Copy as New Text" in the "ROM Text" pane's menu, pasting into
+// "New Text", writing it back; the box that tells what a copy left out; the size the "New Text" tooltip tells.
+#include "editor/GameDialog.h"
+#include "tests/support/EditorDriver.h"
+#include "tests/support/ModalAnswerer.h"
+#include "tests/support/SyntheticRom.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolTip>
+
+#include <memory>
+
+using kyrel::Bank1Start;
+using kyrel::Bank2Start;
+using kyrel::testing::HexBytes;
+using kyrel::testing::SyntheticRom;
+using Bytes = std::vector<std::uint8_t>;
+
+class TestCopyAsNewText : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void everyDemoMessageComesBackTheSame();
+    void paneMenuOffersTheCopy();
+    void boxTellsWhatWasLeftOut_data();
+    void boxTellsWhatWasLeftOut();
+    void tooltipTellsTheSize_data();
+    void tooltipTellsTheSize();
+
+private:
+    void Start(const SyntheticRom& rom);
+    // Opens the "ROM Text" pane's context menu as a right click does and gives it, still open.
+    QMenu* OpenPaneMenu();
+    void CopyThroughMenu();
+    void PasteIntoNewText();
+    // Reads from a position in byte view, as many bytes as the count says.
+    void ReadBytes(std::int64_t position, const QString& count);
+    Bytes FileBytes() const { return kyrel::testing::ReadFileBytes(QFile::encodeName(m_romPath).toStdString()); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_romPath;
+    std::unique_ptr<GameDialog> m_dialog;
+    std::unique_ptr<ModalAnswerer> m_boxes;
+    std::unique_ptr<EditorDriver> m_driver;
+};
+
+void TestCopyAsNewText::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_romPath = m_dir->filePath(QStringLiteral("quillmere.smc"));
+    m_boxes = std::make_unique<ModalAnswerer>();
+    m_dialog = std::make_unique<GameDialog>();
+    m_driver = std::make_unique<EditorDriver>(*m_dialog);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+}
+
+void TestCopyAsNewText::cleanup() {
+    QToolTip::hideText();
+    m_driver.reset();
+    m_dialog.reset();
+    m_boxes.reset();
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(!QApplication::activePopupWidget());
+    m_dir.reset();
+}
+
+void TestCopyAsNewText::Start(const SyntheticRom& rom) {
+    QVERIFY(rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
+    m_driver->Load(m_romPath);
+}
+
+QMenu* TestCopyAsNewText::OpenPaneMenu() {
+    QWidget* viewport = m_driver->Get<QPlainTextEdit>("text1")->viewport();
+    const QPoint at(20, 20);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &event);
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+void TestCopyAsNewText::CopyThroughMenu() {
+    QMenu* menu = OpenPaneMenu();
+    QVERIFY(menu);
+    auto* copy = m_driver->Get<QAction>("CopyAsNewText");
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(copy).center());
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+}
+
+void TestCopyAsNewText::PasteIntoNewText() {
+    auto* pane = m_driver->Get<QPlainTextEdit>("text3");
+    pane->setFocus();
+    pane->selectAll();
+    QTest::keyClick(pane, Qt::Key_V, Qt::ControlModifier);
+}
+
+void TestCopyAsNewText::ReadBytes(std::int64_t position, const QString& count) {
+    if (!m_driver->Get<QAction>("ViewByByte")->isChecked())
+        m_driver->Choose("ViewByByte");
+    m_driver->Type("Fini", count);
+    m_driver->Type("Begin", QString::number(position));
+    m_driver->Press("Command5");
+}
+
+// The rule of the copy, through the window, on every message of the demo ROM: copy, paste, write, and the pane
+// shows what it showed. The byte view reaches every message (the index arrow stops at bank 1's 75th).
+void TestCopyAsNewText::everyDemoMessageComesBackTheSame() {
+    Start(kyrel::testing::MakeDemoRom());
+    int messages = 0;
+    int withLeftOut = 0;
+    for (const std::int32_t bankStart : {Bank1Start, Bank2Start}) {
+        std::int64_t position = bankStart;
+        for (;;) {
+            ReadBytes(position, QStringLiteral("1000"));
+            const QString before = m_driver->Pane();
+            if (!before.endsWith(QLatin1String("\n\n")))
+                break; // no end code within 1000 bytes: the filler after the bank's last message
+            const Bytes file = FileBytes();
+            const qsizetype boxes = m_boxes->Boxes().size();
+            CopyThroughMenu();
+            ++messages;
+            position = m_dialog->NextMessagePos();
+            if (m_boxes->Boxes().size() > boxes) {
+                // Bytes without a typed form: the box says so, and such a copy is not written back.
+                ++withLeftOut;
+                QVERIFY(m_boxes->Boxes().constLast().text.contains(QLatin1String("left out")));
+                continue;
+            }
+            PasteIntoNewText();
+            m_driver->Press("Command3");
+            QCOMPARE(m_driver->Pane(), before);
+            // The demo's messages were made by the encoder, so they come back byte for byte.
+            QCOMPARE(FileBytes(), file);
+            QCOMPARE(m_boxes->Boxes().size(), boxes);
+        }
+        QVERIFY2(position > bankStart + 1, "no message was read in this bank");
+    }
+    qInfo("%d messages copied, %d of them with bytes left out", messages, withLeftOut);
+    QCOMPARE(withLeftOut, 1); // the demo ROM's one message of bytes without a text
+}
+
+void TestCopyAsNewText::paneMenuOffersTheCopy() {
+    SyntheticRom rom;
+    rom.PutText(Bank1Start, u"<COLOR>002Hi<BR>there");
+    QVERIFY(rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
+
+    auto* copy = m_driver->Get<QAction>("CopyAsNewText");
+    QCOMPARE(copy->parent(), m_dialog.get());
+    QMenu* menu = OpenPaneMenu();
+    QVERIFY(menu);
+    // Qt's own menu of the pane, then a separator, then the copy, which waits for a read.
+    const QList<QAction*> actions = menu->actions();
+    QVERIFY(actions.size() >= 3);
+    QCOMPARE(actions.constLast(), copy);
+    QVERIFY(actions.at(actions.size() - 2)->isSeparator());
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("select-all")));
+    QVERIFY(!copy->isEnabled());
+    menu->close();
+
+    m_driver->Load(m_romPath);
+    QVERIFY(copy->isEnabled());
+    // The copy comes from the bytes read, not from the pane, whatever was typed into it since.
+    m_driver->Get<QPlainTextEdit>("text1")->setPlainText(QStringLiteral("typed over"));
+    QGuiApplication::clipboard()->clear();
+    CopyThroughMenu();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("<COLOR>002Hi<BR>\nthere"));
+    QVERIFY(m_boxes->Boxes().isEmpty());
+
+    // A read that fails keeps the bytes of the last one that worked.
+    QVERIFY(QFile::remove(m_romPath));
+    m_driver->Click("Index", true);
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    QGuiApplication::clipboard()->clear();
+    copy->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("<COLOR>002Hi<BR>\nthere"));
+}
+
+void TestCopyAsNewText::boxTellsWhatWasLeftOut_data() {
+    QTest::addColumn<QString>("bytes");
+    QTest::addColumn<QString>("count"); // bytes to read in byte view; empty for a read in index view
+    QTest::addColumn<QString>("copied");
+    QTest::addColumn<QString>("box"); // empty when there is none
+
+    const QString copied = QStringLiteral("The message was copied as new text.\n\n");
+    auto at = [](int offset) { return QString::number(Bank1Start + offset); };
+    QTest::newRow("all typed") << "07 22 75 E3 7F" << QString() << "Hi<BR>\nyou" << QString();
+    QTest::newRow("one byte") << "00 80 01 7F" << QString() << "AB"
+                              << copied + QStringLiteral("1 byte was left out, because typed text cannot produce "
+                                                         "it: (80) at position %1.")
+                                              .arg(at(1));
+    QTest::newRow("three bytes") << "62 00 74 01 E9 7F" << QString() << "AB"
+                                 << copied + QStringLiteral("3 bytes were left out, because typed text cannot "
+                                                            "produce them: (62) at position %1, <TOP> at position "
+                                                            "%2 and (E9) at position %3.")
+                                                 .arg(at(0), at(2), at(4));
+    QTest::newRow("more than are named") << "62 63 64 65 66 00 67 69 7F" << QString() << "A"
+                                         << copied + QStringLiteral("7 bytes were left out, because typed text "
+                                                                    "cannot produce them: (62) at position %1, (63) "
+                                                                    "at position %2, (64) at position %3, (65) at "
+                                                                    "position %4, (66) at position %5 and 2 more.")
+                                                         .arg(at(0), at(1), at(2), at(3), at(4));
+    QTest::newRow("nothing but the end code typed") << "62 7F" << QString() << "<E>"
+                                                    << copied + QStringLiteral("1 byte was left out, because typed "
+                                                                               "text cannot produce it: (62) at "
+                                                                               "position %1.")
+                                                                    .arg(at(0));
+    const QString cut = QStringLiteral("The read stopped before the end code of the message, so writing the text "
+                                       "puts an end code where the read stopped.");
+    QTest::newRow("read cut short") << "00 01 02 7F"
+                                    << "2"
+                                    << "AB" << copied + cut;
+    QTest::newRow("cut after an argument code") << "00 77 05 01 7F"
+                                                << "2"
+                                                << "A"
+                                                << copied +
+                                                       QStringLiteral("1 byte was left out, because typed text "
+                                                                      "cannot produce it: <COLOR> at position %1. ")
+                                                           .arg(at(1)) +
+                                                       cut;
+}
+
+void TestCopyAsNewText::boxTellsWhatWasLeftOut() {
+    QFETCH(QString, bytes);
+    QFETCH(QString, count);
+    QFETCH(QString, copied);
+    QFETCH(QString, box);
+
+    SyntheticRom rom;
+    rom.Put(Bank1Start, HexBytes(bytes.toStdString()));
+    Start(rom);
+    if (!count.isEmpty())
+        ReadBytes(Bank1Start, count);
+    m_boxes->Clear();
+    CopyThroughMenu();
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    if (box.isEmpty()) {
+        QVERIFY(m_boxes->Boxes().isEmpty());
+        return;
+    }
+    QCOMPARE(m_boxes->Boxes().size(), 1);
+    const ModalAnswerer::Box& shown = m_boxes->Boxes().constFirst();
+    QCOMPARE(shown.text, box);
+    QCOMPARE(shown.icon, QMessageBox::Information);
+    QCOMPARE(shown.title, m_dialog->windowTitle());
+}
+
+void TestCopyAsNewText::tooltipTellsTheSize_data() {
+    QTest::addColumn<bool>("load");
+    QTest::addColumn<QString>("count"); // bytes to read in byte view; empty for a read in index view
+    QTest::addColumn<QString>("newText");
+    QTest::addColumn<QString>("tip");
+
+    // The message read is "Hello", five bytes with its end code.
+    const QString holds = QStringLiteral(" The message read last holds 5 bytes.");
+    QTest::newRow("dictionary entry") << true << QString() << "the"
+                                      << "The new text needs 2 bytes." + holds;
+    QTest::newRow("one byte") << true << QString() << "<E>"
+                              << "The new text needs 1 byte." + holds;
+    QTest::newRow("line ends take nothing") << true << QString() << "Hi\n\nthere<BR>"
+                                            << "The new text needs 6 bytes." + holds;
+    QTest::newRow("longer than the message") << true << QString() << "<COLOR>002Hello!"
+                                             << "The new text needs 8 bytes." + holds;
+    QTest::newRow("before any read") << false << QString() << "the"
+                                     << "The new text needs 2 bytes. No message has been read yet.";
+    QTest::newRow("read cut short") << true << "3"
+                                    << "the"
+                                    << "The new text needs 2 bytes. The read of the message shown stopped after 3 "
+                                       "bytes, before its end code.";
+    QTest::newRow("empty") << true << QString() << ""
+                           << "The new text is empty, and an empty text cannot be written.";
+    // The encoder's own words for a bad argument field.
+    const kyrel::EncodedMessage bad = kyrel::EncodeToBytes(u"Hi\r\n<COLOR>ab");
+    QVERIFY(!bad.ok());
+    QTest::newRow("bad argument") << true << QString() << "Hi\n<COLOR>ab"
+                                  << QString::fromStdString(bad.error->Describe());
+}
+
+void TestCopyAsNewText::tooltipTellsTheSize() {
+    QFETCH(bool, load);
+    QFETCH(QString, count);
+    QFETCH(QString, newText);
+    QFETCH(QString, tip);
+
+    SyntheticRom rom;
+    rom.PutText(Bank1Start, u"Hello");
+    if (load)
+        Start(rom);
+    if (!count.isEmpty())
+        ReadBytes(Bank1Start, count);
+    auto* pane = m_driver->Get<QPlainTextEdit>("text3");
+    pane->setPlainText(newText);
+    QVERIFY(pane->toolTip().isEmpty());
+
+    QWidget* viewport = pane->viewport();
+    const QPoint at(30, 30);
+    QHelpEvent event(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &event);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), tip);
+}
+
+QTEST_MAIN(TestCopyAsNewText)
+#include "tst_copyasnewtext.moc"
