@@ -18,10 +18,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <span>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace kyrel;
@@ -59,44 +57,16 @@ const std::vector<std::uint8_t>& TypedCodes() {
     return codes;
 }
 
-// The file the reader opens: one in-memory file for the whole run, rewritten for every read.
-class MemoryFile {
-public:
-    MemoryFile() {
-        m_fd = memfd_create("kyrel-fuzz-typed", 0);
-        if (m_fd < 0) {
-            std::perror("memfd_create");
-            std::abort();
-        }
-        m_path = "/proc/self/fd/" + std::to_string(m_fd);
-    }
-
-    void Fill(const std::vector<std::uint8_t>& bytes) {
-        if (ftruncate(m_fd, static_cast<off_t>(bytes.size())) != 0 ||
-            pwrite(m_fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
-            std::perror("memfd");
-            std::abort();
-        }
-    }
-
-    [[nodiscard]] const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    int m_fd = -1;
-    std::filesystem::path m_path;
-};
-
 // What the reader shows for the bytes, message by message, as byte view reads them from each message's start.
 KYREL_FUZZ_UNTRACED std::vector<std::u16string> Shown(const std::vector<std::uint8_t>& bytes) {
-    static MemoryFile file;
     static CharTable table = Table();
-    file.Fill(bytes);
     std::vector<std::u16string> messages;
     std::vector<std::uint8_t> kept;
     ReaderState state;
     state.ReadPos = 1;
     while (state.ReadPos <= static_cast<std::int64_t>(bytes.size())) {
-        const ReadResult read = ReadMessage(file.Path(), state, table, StopRule::ByteView(std::nullopt));
+        const auto from = std::span(bytes).subspan(static_cast<std::size_t>(state.ReadPos - 1));
+        const ReadResult read = DecodeMessage(from, state, table, StopRule::ByteView(std::nullopt));
         KYREL_FUZZ_CHECK(read.ok());
         messages.push_back(read.text);
         kept.insert(kept.end(), read.bytes.begin(), read.bytes.end());
