@@ -576,10 +576,6 @@ void GameDialog::AboutBox_Click() {
 
 namespace {
 
-QString ByteCount(std::size_t count) {
-    return count == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(count);
-}
-
 // "a", "a and b", "a, b and c"
 QString Enumerated(const QStringList& items) {
     if (items.size() < 2)
@@ -652,22 +648,21 @@ void GameDialog::CopyAsNewText_Click() {
 }
 
 QString GameDialog::NewTextSize() const {
-    QString text = text3->toPlainText();
+    // Encoded as "Write New Text" encodes it, so that lines and columns of an error agree.
+    const QString text = NewText();
     if (text.isEmpty())
         return QStringLiteral("The new text is empty, and an empty text cannot be written.");
-    // Encoded as "Write New Text" encodes it, so that lines and columns of an error agree.
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     const kyrel::EncodedMessage encoded = kyrel::EncodeToBytes(text.toStdU16String());
     if (!encoded.ok())
         return QString::fromStdString(encoded.error->Describe());
 
-    const QString needs = QStringLiteral("The new text needs %1.").arg(ByteCount(encoded.bytes.size()));
+    const QString needs = QStringLiteral("The new text needs %1.").arg(Bytes(static_cast<std::int64_t>(encoded.bytes.size())));
     if (m_readBytes.empty())
         return needs + QStringLiteral(" No message has been read yet.");
     if (kyrel::TypedTextOf(m_readBytes, m_readBytesStart).complete)
-        return needs + QStringLiteral(" The message read last holds %1.").arg(ByteCount(m_readBytes.size()));
+        return needs + QStringLiteral(" The message read last holds %1.").arg(Bytes(static_cast<std::int64_t>(m_readBytes.size())));
     return needs + QStringLiteral(" The read of the message shown stopped after %1, before its end code.")
-                       .arg(ByteCount(m_readBytes.size()));
+                       .arg(Bytes(static_cast<std::int64_t>(m_readBytes.size())));
 }
 
 bool GameDialog::eventFilter(QObject* watched, QEvent* event) {
