@@ -656,11 +656,13 @@ QString GameDialog::NewTextSize() const {
     if (!encoded.ok())
         return QString::fromStdString(encoded.error->Describe());
 
-    const QString needs = QStringLiteral("The new text needs %1.").arg(Bytes(static_cast<std::int64_t>(encoded.bytes.size())));
+    const QString needs =
+        QStringLiteral("The new text needs %1.").arg(Bytes(static_cast<std::int64_t>(encoded.bytes.size())));
     if (m_readBytes.empty())
         return needs + QStringLiteral(" No message has been read yet.");
     if (kyrel::TypedTextOf(m_readBytes, m_readBytesStart).complete)
-        return needs + QStringLiteral(" The message read last holds %1.").arg(Bytes(static_cast<std::int64_t>(m_readBytes.size())));
+        return needs + QStringLiteral(" The message read last holds %1.")
+                           .arg(Bytes(static_cast<std::int64_t>(m_readBytes.size())));
     return needs + QStringLiteral(" The read of the message shown stopped after %1, before its end code.")
                        .arg(Bytes(static_cast<std::int64_t>(m_readBytes.size())));
 }

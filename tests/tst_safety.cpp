@@ -239,21 +239,30 @@ void TestSafety::newTextIsEncodedAsTyped() {
     QCOMPARE(Bytes(file.begin() + (Bank1Start - 1), file.begin() + (Bank1Start - 1) + expected.size()), expected);
 }
 
-// The old message is measured to its end code with its argument bytes: 78 05 07 22 7F is five bytes long.
+// The old message is measured to its end code with its argument bytes (78 05 07 22 7F is five bytes long), and
+// the question counts in words that fit the number.
 void TestSafety::questionCountsArgumentBytes_data() {
+    QTest::addColumn<QString>("old");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("question"); // empty: none asked
-    QTest::newRow("as long") << "Help"
+    QTest::newRow("as long") << "78 05 07 22 7F"
+                             << "Help"
                              << "";
-    QTest::newRow("one byte longer") << "Helps"
-                                     << "has only 5 bytes";
+    QTest::newRow("one byte longer") << "78 05 07 22 7F"
+                                     << "Helps"
+                                     << "has only 5 bytes.";
+    QTest::newRow("over a lone end code") << "7F"
+                                          << "Hi"
+                                          << "needs 3 bytes, but the message at position 483649 "
+                                             "has only 1 byte.\n\nWriting it overwrites the 2 bytes";
 }
 
 void TestSafety::questionCountsArgumentBytes() {
+    QFETCH(QString, old);
     QFETCH(QString, text);
     QFETCH(QString, question);
     SyntheticRom rom;
-    rom.Put(Bank1Start, HexBytes("78 05 07 22 7F"));
+    rom.Put(Bank1Start, HexBytes(old.toStdString()));
     m_driver->Load(Save(QStringLiteral("argument.smc"), rom));
     m_boxes->SetAnswer(QMessageBox::No);
     m_driver->Write(text);
