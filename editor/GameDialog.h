@@ -56,6 +56,9 @@ public slots:
     void OptionSplash_Click();
     void AboutBox_Click();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     class ActionScope;
 

@@ -21,8 +21,13 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    class FocusFrame;
+
     QToolButton* m_up;
     QToolButton* m_down;
+    FocusFrame* m_focusFrame;
 };
