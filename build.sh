@@ -13,6 +13,8 @@ PACKAGES=(
     clang libclang-rt-14-dev clang-format
     llvm
     xvfb xauth
+    # looking at the windows on a virtual display, as for the screenshots in docs/
+    openbox imagemagick xdotool x11-utils
 )
 
 install_missing() {
