@@ -4,6 +4,8 @@
 #include <QStyleOptionGroupBox>
 #include <qdrawutil.h>
 
+#include <algorithm>
+
 QRect CaptionFrameStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
                                         SubControl subControl, const QWidget* widget) const {
     const auto* frame = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
