@@ -15,8 +15,10 @@ PACKAGES=(
     clang libclang-rt-14-dev clang-format
     llvm
     xvfb xauth
-    dpkg-dev file lintian appstream desktop-file-utils xdotool
+    dpkg-dev file lintian appstream desktop-file-utils xdotool x11-utils
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    # looking at the windows on a virtual display, as for the screenshots in docs/
+    openbox imagemagick
 )
 # Only for ./build.sh windows: Wine is large, and the test command does not need it.
 WINDOWS_PACKAGES=(wine wine64)

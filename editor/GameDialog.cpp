@@ -4,12 +4,13 @@
 #include "codec/RomFile.h"
 #include "codec/RomWriter.h"
 #include "codec/TypedText.h"
+#include "editor/CaptionFrameStyle.h"
 #include "editor/UpDown.h"
 #include "windows/About.h"
+#include "windows/FittingFont.h"
 #include "windows/KeepOnScreen.h"
 #include "windows/Other.h"
 #include "windows/ProgramIdentity.h"
-#include "windows/ShrinkToFit.h"
 #include "windows/Splash.h"
 
 #include <QAction>
@@ -32,6 +33,7 @@
 #include <QToolTip>
 
 #include <filesystem>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -104,22 +106,25 @@ GameDialog::GameDialog(QWidget* parent) : QMainWindow(parent) {
     CreateCopyAsNewText();
     Form_Load();
 
+    // The client area, below the menu bar, is what lies at 239, 200.
     const int menuHeight = menuBar()->sizeHint().height();
     setFixedSize(ClientWidth, ClientHeight + menuHeight);
-    setGeometry(239, 200, ClientWidth, ClientHeight + menuHeight);
+    setGeometry(239, 200 - menuHeight, ClientWidth, ClientHeight + menuHeight);
     KeepOnScreen(this);
 }
 
 GameDialog::~GameDialog() = default;
 
+void GameDialog::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Showing a window hides the focus until Tab is pressed; here the focused control shows it from the start.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 void GameDialog::CreateControls() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("Client"));
     client->setFixedSize(ClientWidth, ClientHeight);
-    // The layout is in fixed pixels; a small dialog font keeps every caption inside its place.
-    QFont small = client->font();
-    small.setPointSizeF(8);
-    client->setFont(small);
     setCentralWidget(client);
 
     Edit = Place(new QLineEdit(client), "Edit", 160, 8, 217, 19);
@@ -178,10 +183,21 @@ void GameDialog::CreateControls() {
     Label3 = Place(new QLabel(QStringLiteral("Write to OffSet:"), client), "Label3", 320, 264, 73, 17);
     Label2 = Place(new QLabel(QStringLiteral("Ending Value:"), client), "Label2", 48, 304, 73, 17);
     Label1 = Place(new QLabel(QStringLiteral("Starting Value:"), client), "Label1", 48, 272, 73, 17);
-    for (QLabel* label : {Label1, Label2, Label3, Label5, Label6})
-        ShrinkToFit(label);
+    // One font for every caption of the window, small enough for the longest to fit its place.
+    client->setFont(FittingFont(client->font(), {Label1, Label2, Label3, Label4, Label5, Label6}));
+
+    // Made after the client area, so that it outlives the frames that use it.
+    auto* frameStyle = new CaptionFrameStyle;
+    frameStyle->setParent(this);
+    for (QGroupBox* frame : {Frame1, Frame2, Frame3})
+        frame->setStyle(frameStyle);
+
+    // Enter presses the focused button, as Space does.
     for (QPushButton* button : {Command1, Command2, Command3, Command4, Command5})
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
+    // Text boxes hold text of any length.
+    for (QLineEdit* box : {Edit, BankNo, IndexNo, Fini, Begin, OffSet})
+        box->setMaxLength(std::numeric_limits<int>::max());
 
     const QWidget* tabOrder[] = {Command1, Command3, OffSet, Begin,  Fini,     text1, text3,   Command2,
                                  Bank,     IndexNo,  Index,  BankNo, Command4, Edit,  Command5};

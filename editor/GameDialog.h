@@ -63,6 +63,9 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     class ActionScope;
 

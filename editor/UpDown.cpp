@@ -3,7 +3,30 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QToolButton>
+
+// Drawn over the two arrows, which fill the control: a frame around the pair while it has the focus.
+class UpDown::FocusFrame : public QWidget {
+public:
+    explicit FocusFrame(UpDown* pair) : QWidget(pair), m_pair(pair) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        // Shown as the window's other controls show their focus: once the focus is to be seen.
+        if (!m_pair->hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            return;
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    UpDown* m_pair;
+};
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this)) {
     m_up->setObjectName(QStringLiteral("Up"));
@@ -16,6 +39,7 @@ UpDown::UpDown(QWidget* parent) : QWidget(parent), m_up(new QToolButton(this)), 
     m_up->setArrowType(Qt::UpArrow);
     m_down->setArrowType(Qt::DownArrow);
     setFocusPolicy(Qt::StrongFocus);
+    m_focusFrame = new FocusFrame(this);
     connect(m_up, &QToolButton::clicked, this, &UpDown::UpClick);
     connect(m_down, &QToolButton::clicked, this, &UpDown::DownClick);
 }
@@ -43,6 +67,18 @@ void UpDown::resizeEvent(QResizeEvent* event) {
     const int upHeight = height() / 2;
     m_up->setGeometry(0, 0, width(), upHeight);
     m_down->setGeometry(0, upHeight, width(), height() - upHeight);
+    m_focusFrame->setGeometry(rect());
+    m_focusFrame->raise();
+}
+
+void UpDown::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    m_focusFrame->update();
+}
+
+void UpDown::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    m_focusFrame->update();
 }
 
 void UpDown::showEvent(QShowEvent* event) {

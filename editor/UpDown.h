@@ -28,12 +28,18 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     // Lets go of a held arrow, so it stops repeating and clicks again only when pressed again.
     void ReleaseArrows();
 
     QPointer<QWidget> m_window; // the window whose blocking or deactivation lets go of the arrows
+
+    class FocusFrame;
+
     QToolButton* m_up;
     QToolButton* m_down;
+    FocusFrame* m_focusFrame;
 };

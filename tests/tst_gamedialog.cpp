@@ -18,6 +18,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -70,6 +72,14 @@ private slots:
     void startsWithMenusAndState();
     void startsWithTabOrder();
     void opensTheAuxiliaryWindows();
+    void framesKeepTheirContentsClear_data();
+    void framesKeepTheirContentsClear();
+    void focusShowsWithoutTab_data();
+    void focusShowsWithoutTab();
+    void keysPressTheFocusedButton_data();
+    void keysPressTheFocusedButton();
+    void textBoxesHaveNoLengthLimit_data();
+    void textBoxesHaveNoLengthLimit();
 
     void loadsThroughTheFileDialog();
     void cancelledDialogLoadsNothing();
@@ -207,8 +217,11 @@ void TestGameDialog::startsWithEveryControlInPlace() {
         shown = button->text();
     else if (auto* label = qobject_cast<QLabel*>(control)) {
         shown = label->text();
-        // A one-line caption must not be cut off by its fixed width.
-        if (!label->wordWrap())
+        // One font for all the window's captions, and no caption cut off by its fixed place.
+        QCOMPARE(label->font(), Get<QLabel>("Label6")->font());
+        if (label->wordWrap())
+            QVERIFY(label->heightForWidth(label->width()) <= label->height());
+        else
             QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->width());
     } else if (auto* frame = qobject_cast<QGroupBox*>(control))
         shown = frame->title();
@@ -220,6 +233,8 @@ void TestGameDialog::startsWithEveryControlInPlace() {
 void TestGameDialog::startsWithMenusAndState() {
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Kyrel Script Editor"));
     QCOMPARE(m_dialog->centralWidget()->size(), QSize(550, 383));
+    // The client area, below the menu bar, is what lies at 239, 200 on the screen.
+    QCOMPARE(m_dialog->centralWidget()->mapToGlobal(QPoint(0, 0)), QPoint(239, 200));
     QCOMPARE(m_dialog->minimumSize(), m_dialog->maximumSize());
     QVERIFY(m_dialog->windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(m_dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -325,6 +340,112 @@ void TestGameDialog::opensTheAuxiliaryWindows() {
     first->close();
     Other::Instance()->close();
     QVERIFY(!About::Instance() && !Other::Instance());
+}
+
+void TestGameDialog::framesKeepTheirContentsClear_data() {
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<QString>("content");
+    QTest::newRow("Instructions") << "Frame3"
+                                  << "Label4";
+    QTest::newRow("ROM Text") << "Frame1"
+                              << "text1";
+    QTest::newRow("New Text") << "Frame2"
+                              << "text3";
+}
+
+// As the frame's style lays it out, its content lies inside the border and below the caption, and the caption sits
+// on the border's top line.
+void TestGameDialog::framesKeepTheirContentsClear() {
+    QFETCH(QString, frame);
+    QFETCH(QString, content);
+
+    auto* box = m_dialog->findChild<QGroupBox*>(frame);
+    auto* inside = m_dialog->findChild<QWidget*>(content);
+    QVERIFY(box && inside);
+    QCOMPARE(inside->parentWidget(), box);
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.textAlignment = box->alignment();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    option.lineWidth = 1;
+    const auto rect = [&](QStyle::SubControl part) {
+        return box->style()->subControlRect(QStyle::CC_GroupBox, &option, part, box);
+    };
+    const QRect border = rect(QStyle::SC_GroupBoxFrame);
+    const QRect caption = rect(QStyle::SC_GroupBoxLabel);
+    const QRect contents = rect(QStyle::SC_GroupBoxContents);
+
+    QVERIFY(border.adjusted(1, 1, -1, -1).contains(contents));
+    QVERIFY(contents.contains(inside->geometry()));
+    QVERIFY(!caption.intersects(inside->geometry()));
+    QVERIFY2(caption.top() < border.top() && border.top() < caption.bottom(), "the caption sits on the top line");
+    QVERIFY(border.left() < caption.left() && caption.right() < border.right());
+}
+
+void TestGameDialog::focusShowsWithoutTab_data() {
+    QTest::addColumn<QString>("control");
+    QTest::newRow("Load Kyrel ROM") << "Command1";
+    QTest::newRow("Bank spinner") << "Bank";
+}
+
+// The focused control looks different from the same control without the focus, before any Tab was pressed.
+void TestGameDialog::focusShowsWithoutTab() {
+    QFETCH(QString, control);
+
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+    auto* widget = m_dialog->findChild<QWidget*>(control);
+    widget->setFocus();
+    QVERIFY(widget->hasFocus());
+    const QImage focused = widget->grab().toImage();
+    Get<QWidget>("text1")->setFocus();
+    QVERIFY(!widget->hasFocus());
+    QVERIFY(widget->grab().toImage() != focused);
+}
+
+void TestGameDialog::keysPressTheFocusedButton_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    for (const char* button : {"Command1", "Command3", "Command5"}) {
+        QTest::addRow("Enter on %s", button) << button << int(Qt::Key_Return);
+        QTest::addRow("keypad Enter on %s", button) << button << int(Qt::Key_Enter);
+        QTest::addRow("Space on %s", button) << button << int(Qt::Key_Space);
+    }
+}
+
+// Enter presses the focused button once, as Space does.
+void TestGameDialog::keysPressTheFocusedButton() {
+    QFETCH(QString, button);
+    QFETCH(int, key);
+
+    Load(m_romPath);
+    m_dialog->ViewByByte_Click(); // shows "Refresh View"
+    m_dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+    auto* pushButton = m_dialog->findChild<QPushButton*>(button);
+    QVERIFY(pushButton->isVisible() && pushButton->isEnabled());
+    pushButton->setFocus(Qt::TabFocusReason);
+    QVERIFY(pushButton->hasFocus());
+    QSignalSpy presses(pushButton, &QPushButton::clicked);
+    if (button == QLatin1String("Command1"))
+        AnswerFileDialog(QString()); // cancels the file dialog that "Load Kyrel ROM" opens
+    QTest::keyClick(pushButton, Qt::Key(key));
+    QCOMPARE(presses.size(), 1);
+}
+
+void TestGameDialog::textBoxesHaveNoLengthLimit_data() {
+    QTest::addColumn<QString>("box");
+    for (const char* box : {"Edit", "BankNo", "IndexNo", "Fini", "Begin", "OffSet"})
+        QTest::newRow(box) << box;
+}
+
+// A text box keeps all of a long text, longer than any default limit.
+void TestGameDialog::textBoxesHaveNoLengthLimit() {
+    QFETCH(QString, box);
+    const QString text(100000, QLatin1Char('x')); // not a number, so no handler reacts to it
+    auto* edit = m_dialog->findChild<QLineEdit*>(box);
+    edit->setText(text);
+    QCOMPARE(edit->text().size(), text.size());
 }
 
 // ---- loading --------------------------------------------------------------------------------------------

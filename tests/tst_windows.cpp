@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -55,6 +56,29 @@ QList<QByteArray> PngChunks(const QByteArray& png) {
     return chunks;
 }
 
+// The 256-colour (8 bits a pixel) entry of the given size in a Windows icon file, decoded; a null image if the
+// file has none.
+QImage IcoEntry(const QString& path, int size) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray ico = file.readAll();
+    const auto word = [&ico](qsizetype offset) {
+        return int(quint8(ico.at(offset))) | int(quint8(ico.at(offset + 1))) << 8;
+    };
+    const int count = ico.size() >= 6 ? word(4) : 0;
+    for (int entry = 0; entry < count && 6 + 16 * entry + 16 <= ico.size(); ++entry) {
+        const qsizetype at = 6 + 16 * entry;
+        if (int(quint8(ico.at(at))) != size || int(quint8(ico.at(at + 1))) != size || word(at + 6) != 8)
+            continue;
+        QImageReader reader(path, "ico");
+        if (!reader.jumpToImage(entry))
+            return {};
+        return reader.read();
+    }
+    return {};
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Opener)
@@ -96,6 +120,8 @@ private slots:
     void splashKeys_data();
     void splashKeys();
     void splashOkClosesOnlyTheSplash();
+    void splashGivesTheFocusBack_data();
+    void splashGivesTheFocusBack();
 
     void otherLetters_data();
     void otherLetters();
@@ -160,15 +186,16 @@ void TestWindows::pictureFiles() {
 // A mask, not soft edges: every pixel is fully shown or fully transparent, the corners are transparent, and the
 // letter that covers the middle is red.
 void TestWindows::iconIsTheRedLetter_data() {
-    QTest::addColumn<QString>("path");
-    QTest::newRow("program icon") << ":/pictures/ProgramIcon.png";
-    QTest::newRow("About picture") << ":/pictures/AboutPicture.png";
+    QTest::addColumn<QImage>("picture");
+    QTest::newRow("program icon") << QImage(QStringLiteral(":/pictures/ProgramIcon.png"));
+    QTest::newRow("About picture") << QImage(QStringLiteral(":/pictures/AboutPicture.png"));
+    QTest::newRow("32 x 32, 256 colours, in the Windows icon file") << IcoEntry(QStringLiteral(KYREL_ICO_FILE), 32);
 }
 
 void TestWindows::iconIsTheRedLetter() {
-    QFETCH(QString, path);
-    const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32);
-    QVERIFY(!image.isNull());
+    QFETCH(QImage, picture);
+    QVERIFY(!picture.isNull());
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
     int shown = 0;
     int red = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -214,9 +241,9 @@ void TestWindows::windowKind() {
     QCOMPARE(window->parentWidget(), nullptr);
     QCOMPARE(window->windowModality(), Qt::NonModal);
     QCOMPARE(window->windowType(), Qt::Tool);
-    QCOMPARE(window->size(), clientSize);
-    QCOMPARE(window->minimumSize(), clientSize);
-    QCOMPARE(window->maximumSize(), clientSize);
+    QCOMPARE(window->contentsRect().size(), clientSize);
+    QCOMPARE(window->minimumSize(), window->size());
+    QCOMPARE(window->maximumSize(), window->size());
     QVERIFY(window->testAttribute(Qt::WA_DeleteOnClose));
     QVERIFY(window->testAttribute(Qt::WA_QuitOnClose));
 
@@ -317,22 +344,26 @@ void TestWindows::closingDestroys() {
 void TestWindows::aboutTexts_data() {
     QTest::addColumn<QByteArray>("control");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("place");
 
-    QTest::newRow("title") << QByteArray("lblTitle") << "Kyrel: Script Editor";
-    QTest::newRow("version") << QByteArray("lblVersion") << "Version 1.1.0";
+    QTest::newRow("title") << QByteArray("lblTitle") << "Kyrel: Script Editor" << QRect(72, 48, 259, 16);
+    QTest::newRow("version") << QByteArray("lblVersion") << "Version 1.1.0" << QRect(64, 80, 259, 15);
     QTest::newRow("description, ending in a blank")
         << QByteArray("lblDescription")
-        << "This program was made for editing the text in Kyrel: Quillmere, in the format of *.smc ";
+        << "This program was made for editing the text in Kyrel: Quillmere, in the format of *.smc "
+        << QRect(64, 104, 259, 30);
     QTest::newRow("caution") << QByteArray("lblDisclaimer")
                              << "Caution: Be advised that this is not 100% error proof. Back up any and all files you "
-                                "modify in case you need to restore the original";
-    QTest::newRow("splash button") << QByteArray("Command1") << "Show Splash Screen";
-    QTest::newRow("OK button") << QByteArray("cmdOK") << "OK";
+                                "modify in case you need to restore the original"
+                             << QRect(8, 176, 258, 39);
+    QTest::newRow("splash button") << QByteArray("Command1") << "Show Splash Screen" << QRect(280, 168, 81, 33);
+    QTest::newRow("OK button") << QByteArray("cmdOK") << "OK" << QRect(280, 208, 84, 23);
 }
 
 void TestWindows::aboutTexts() {
     QFETCH(QByteArray, control);
     QFETCH(QString, text);
+    QFETCH(QRect, place);
 
     About* about = About::ShowInstance();
     QCOMPARE(about->windowTitle(), QStringLiteral("About Kyrel: Script Editor"));
@@ -340,6 +371,7 @@ void TestWindows::aboutTexts() {
     QVERIFY(widget);
     QCOMPARE(widget->property("text").toString(), text);
     QVERIFY(widget->isVisible());
+    QCOMPARE(widget->geometry(), place);
 
     // The picture is shown at its own size, 64 x 64, in the top left corner.
     QLabel* picture = Find<QLabel>(about, "picIcon");
@@ -442,13 +474,18 @@ void TestWindows::labelsShowTheirWholeText_data() {
         QTest::addRow("Splash %s", label) << splash << QByteArray(label);
 }
 
-// In the default dialog font, every label's text fits its fixed box: no word and no line is cut off.
+// Every label's text fits its fixed box, no word and no line cut off, in the one font of all the window's labels.
 void TestWindows::labelsShowTheirWholeText() {
     QFETCH(Opener, open);
     QFETCH(QByteArray, label);
 
-    QLabel* control = Find<QLabel>(open(), label.constData());
+    QWidget* window = open();
+    QLabel* control = Find<QLabel>(window, label.constData());
     QVERIFY(control);
+    for (const QLabel* other : window->findChildren<QLabel*>()) {
+        if (other->pixmap().isNull())
+            QCOMPARE(other->font(), control->font());
+    }
     const QFontMetricsF metrics(control->font());
     if (control->wordWrap()) {
         QVERIFY2(control->heightForWidth(control->width()) <= control->height(),
@@ -488,10 +525,19 @@ void TestWindows::splashIsCentred() {
              qPrintable(QStringLiteral("off centre by (%1, %2)").arg(offset.x()).arg(offset.y())));
 }
 
-// The artwork fills the top 256 x 169 pixels unscaled; the strip below keeps the plain background colour.
+// The artwork fills the top 256 x 169 pixels of the client area unscaled; the strip below keeps the plain background
+// colour. Around the client area the window draws a raised frame: light at the top left, dark at the bottom right.
 void TestWindows::splashDrawsItsPicture() {
     Splash* splash = Splash::ShowInstance();
-    const QImage shown = splash->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect client = splash->contentsRect();
+    QVERIFY(client.left() > 0 && client.top() > 0);
+    QCOMPARE(client.topLeft(), QPoint(splash->width() - 1, splash->height() - 1) - client.bottomRight());
+    const QImage window = splash->grab().toImage();
+    const int background = qGray(splash->palette().color(QPalette::Window).rgb());
+    QVERIFY(qGray(window.pixel(0, 0)) > background);
+    QVERIFY(qGray(window.pixel(window.width() - 1, window.height() - 1)) < background);
+
+    const QImage shown = splash->grab(client).toImage().convertToFormat(QImage::Format_RGB32);
     const QImage picture = QImage(QStringLiteral(":/pictures/SplashPicture.png")).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.size(), QSize(256, 191));
     for (const QPoint point : {QPoint(0, 0), QPoint(128, 30), QPoint(40, 120), QPoint(200, 100), QPoint(255, 168)})
@@ -657,6 +703,38 @@ void TestWindows::otherKeysCloseNothing() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     QCOMPARE(Other::Instance(), other);
     QVERIFY(other->isVisible());
+}
+
+void TestWindows::splashGivesTheFocusBack_data() {
+    QTest::addColumn<bool>("fromAbout");
+    QTest::newRow("shown from the About box") << true;
+    QTest::newRow("shown from another window") << false;
+}
+
+// When "Ok" closes the splash screen, the window that showed it is active again, not some other open window.
+void TestWindows::splashGivesTheFocusBack() {
+    QFETCH(bool, fromAbout);
+
+    QWidget standIn;
+    standIn.show();
+    About* about = About::ShowInstance();
+    QWidget* from = fromAbout ? static_cast<QWidget*>(about) : &standIn;
+    from->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(from));
+    if (fromAbout)
+        QTest::mouseClick(Find<QPushButton>(about, "Command1"), Qt::LeftButton);
+    else
+        Splash::ShowInstance();
+    Splash* splash = Splash::Instance();
+    QVERIFY(splash);
+    QTRY_COMPARE(QApplication::activeWindow(), splash);
+    // Another window was the last one active before the splash screen, so it would be the platform's own choice.
+    (fromAbout ? &standIn : static_cast<QWidget*>(about))->activateWindow();
+    splash->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), splash);
+
+    QTest::mouseClick(Find<QPushButton>(splash, "Command1"), Qt::LeftButton);
+    QTRY_COMPARE(QApplication::activeWindow(), from);
 }
 
 QTEST_MAIN(TestWindows)

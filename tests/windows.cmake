@@ -2,6 +2,8 @@
 
 kyrel_add_test(tst_windows)
 target_link_libraries(tst_windows PRIVATE kyrel_windows Qt6::Widgets)
+target_compile_definitions(tst_windows PRIVATE
+    KYREL_ICO_FILE="${PROJECT_SOURCE_DIR}/packaging/icons/kyrel-script-editor.ico")
 
 # Runs the event loop to see the program end, so it gets a process of its own.
 kyrel_add_test(tst_lastwindow)

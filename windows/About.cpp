@@ -1,5 +1,6 @@
 #include "windows/About.h"
 
+#include "windows/FittingFont.h"
 #include "windows/ProgramIdentity.h"
 #include "windows/SingleWindow.h"
 #include "windows/Splash.h"
@@ -91,16 +92,14 @@ About::About() {
     Command1 = new WrappingButton(QStringLiteral("Show Splash Screen"), this);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
 
-    // The two wrapping texts reach down to the separator and to the bottom edge, so that three or four lines of
-    // the default dialog font fit.
     const Placement layout[] = {
         {picIcon, "picIcon", {8, 0, 64, 64}},
         {lblTitle, "lblTitle", {72, 48, 259, 16}},
         {lblVersion, "lblVersion", {64, 80, 259, 15}},
-        {lblDescription, "lblDescription", {64, 104, 259, 54}},
+        {lblDescription, "lblDescription", {64, 104, 259, 30}},
         {Line1[0], "Line1", {6, 160, 372, 2}},
         {Line1[1], "Line1", {6, 160, 372, 1}},
-        {lblDisclaimer, "lblDisclaimer", {8, 176, 258, 59}},
+        {lblDisclaimer, "lblDisclaimer", {8, 176, 258, 39}},
         {Command1, "Command1", {280, 168, 81, 33}},
         {cmdOK, "cmdOK", {280, 208, 84, 23}},
     };
@@ -131,6 +130,8 @@ void About::Form_Load() {
     setWindowTitle(QStringLiteral("About ") + ProgramTitle());
     lblVersion->setText(QStringLiteral("Version ") + ProgramVersionText());
     lblTitle->setText(ProgramTitle());
+    // One font for the window's captions, small enough for each to fit its place.
+    setFont(FittingFont(font(), {lblTitle, lblVersion, lblDescription, lblDisclaimer}));
 }
 
 // Esc anywhere in the box presses "OK", the cancel button.

@@ -1,15 +1,16 @@
 #include "windows/Splash.h"
 
+#include "windows/FittingFont.h"
 #include "windows/ProgramIdentity.h"
-#include "windows/ShrinkToFit.h"
 #include "windows/SingleWindow.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <qdrawutil.h>
 
 namespace {
 
@@ -24,7 +25,8 @@ struct Placement {
 } // namespace
 
 Splash* Splash::ShowInstance() {
-    return ShowSingleWindow(s_open, [] {
+    QWidget* from = QApplication::activeWindow();
+    Splash* splash = ShowSingleWindow(s_open, [] {
         auto* splash = new Splash;
         splash->Form_Load();
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -34,6 +36,9 @@ Splash* Splash::ShowInstance() {
         }
         return splash;
     });
+    if (from != splash)
+        splash->m_cameFrom = from;
+    return splash;
 }
 
 Splash* Splash::Instance() {
@@ -41,11 +46,13 @@ Splash* Splash::Instance() {
 }
 
 Splash::Splash() : m_picture(QStringLiteral(":/pictures/SplashPicture.png")) {
-    // Frameless: no caption and no buttons in a title bar. A tool window, unlike a splash-type one, is given the
-    // keyboard focus, which "Ok" needs for Enter and Space.
+    // A fixed frame without a title bar. Window systems differ in whether they draw a border for a window without a
+    // title, so the window draws its raised frame itself around its client area. A tool window, unlike a splash-type
+    // one, is given the keyboard focus, which "Ok" needs for Enter and Space.
     SetUpSingleWindow(this, Qt::FramelessWindowHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(ProgramIcon());
-    setFixedSize(256, 191);
+    setContentsMargins(FrameWidth, FrameWidth, FrameWidth, FrameWidth);
+    setFixedSize(256 + 2 * FrameWidth, 191 + 2 * FrameWidth);
 
     Label1 = new QLabel(QStringLiteral("Kyrel: Script Editor"), this);
     Version = new QLabel(this);
@@ -59,9 +66,8 @@ Splash::Splash() : m_picture(QStringLiteral(":/pictures/SplashPicture.png")) {
     };
     for (const Placement& place : layout) {
         place.control->setObjectName(QString::fromLatin1(place.name));
-        place.control->setGeometry(place.rect);
+        place.control->setGeometry(place.rect.translated(FrameWidth, FrameWidth));
     }
-    ShrinkToFit(Label1);
     Command1->setFocus();
 
     connect(Command1, &QPushButton::clicked, this, &Splash::Command1_Click);
@@ -69,6 +75,8 @@ Splash::Splash() : m_picture(QStringLiteral(":/pictures/SplashPicture.png")) {
 
 void Splash::Form_Load() {
     Version->setText(QStringLiteral("Ver ") + ProgramVersionText());
+    // One font for the window's captions, small enough for each to fit its place.
+    setFont(FittingFont(font(), {Label1, Version}));
 }
 
 // There is no cancel button: Esc leaves the splash screen open.
@@ -80,13 +88,17 @@ void Splash::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-// The artwork is the window's background, unscaled; the strip below it keeps the plain background colour.
+// The artwork is the client area's background, unscaled; the strip below it keeps the plain background colour.
 void Splash::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture);
+    qDrawWinPanel(&painter, rect(), palette(), false);
+    painter.drawPixmap(contentsRect().topLeft(), m_picture);
 }
 
+// The window that showed the splash screen, the About box for one, gets the focus back.
 void Splash::Command1_Click() {
     close();
+    if (m_cameFrom && m_cameFrom->isVisible())
+        m_cameFrom->activateWindow();
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QPixmap>
+#include <QPointer>
 
 class QLabel;
 class QPushButton;
@@ -19,6 +20,9 @@ public:
     // The open splash screen, or nullptr when none is open.
     [[nodiscard]] static Splash* Instance();
 
+    // The frame drawn around the client area, on every side.
+    static constexpr int FrameWidth = 3;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -31,6 +35,8 @@ private:
     void Form_Load();
 
     QPixmap m_picture;
+    // The window that was active when the splash screen was shown.
+    QPointer<QWidget> m_cameFrom;
     QLabel* Label1;
     QLabel* Version;
     QPushButton* Command1;

@@ -1,6 +1,7 @@
 // Draws every picture of the program, so that they can be made again after a change here:
 //   the red bevelled K: program icon (32 x 32, 256 colours and a transparency mask), About picture (64 x 64, the
-//   same), the desktop icons of the hicolor theme and the Windows icon file;
+//   same), the desktop icons of the hicolor theme and the Windows icon file (which holds the program icon besides
+//   its true-colour sizes);
 //   the splash picture: a landscape with the "Kyrel: Quillmere" logo, 256 x 169, 24-bit.
 // Usage: make_pictures <windows/pictures folder> <packaging/icons folder>
 
@@ -362,7 +363,50 @@ void PutLittleEndian(QByteArray& bytes, quint32 value, int size) {
         bytes.append(char((value >> (8 * i)) & 0xff));
 }
 
-// A Windows icon file whose entries are PNG images, one per size.
+// A classic icon entry: a bitmap header, the 256-colour palette, the pixels as palette indexes and the 1-bit
+// transparency mask, both bottom row first and each row padded to four bytes.
+QByteArray Dib256(const QImage& indexed) {
+    const int width = indexed.width();
+    const int height = indexed.height();
+    const int pixelRow = (width + 3) / 4 * 4;
+    const int maskRow = (width + 31) / 32 * 4;
+    QByteArray dib;
+    PutLittleEndian(dib, 40, 4);
+    PutLittleEndian(dib, quint32(width), 4);
+    PutLittleEndian(dib, quint32(2 * height), 4); // the pixels and the mask, one above the other
+    PutLittleEndian(dib, 1, 2);                   // colour planes
+    PutLittleEndian(dib, 8, 2);                   // bits per pixel
+    PutLittleEndian(dib, 0, 4);                   // uncompressed
+    PutLittleEndian(dib, quint32((pixelRow + maskRow) * height), 4);
+    PutLittleEndian(dib, 0, 4);   // horizontal resolution
+    PutLittleEndian(dib, 0, 4);   // vertical resolution
+    PutLittleEndian(dib, 256, 4); // colours used
+    PutLittleEndian(dib, 0, 4);   // colours important: all
+    const QList<QRgb> colours = indexed.colorTable();
+    for (int i = 0; i < 256; ++i) {
+        const QRgb colour = i < colours.size() ? colours.at(i) : 0;
+        // A transparent entry draws black, which the mask leaves out of the picture.
+        const QRgb shown = qAlpha(colour) == 0 ? qRgb(0, 0, 0) : colour;
+        dib.append(char(qBlue(shown))).append(char(qGreen(shown))).append(char(qRed(shown))).append(char(0));
+    }
+    for (int y = height - 1; y >= 0; --y) {
+        QByteArray row(pixelRow, '\0');
+        for (int x = 0; x < width; ++x)
+            row[x] = char(indexed.pixelIndex(x, y));
+        dib.append(row);
+    }
+    for (int y = height - 1; y >= 0; --y) {
+        QByteArray row(maskRow, '\0');
+        for (int x = 0; x < width; ++x) {
+            if (qAlpha(colours.at(indexed.pixelIndex(x, y))) == 0)
+                row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+        }
+        dib.append(row);
+    }
+    return dib;
+}
+
+// A Windows icon file: the 256-colour images as classic bitmap entries, the others as PNG images, one per size.
 bool SaveIco(const std::vector<QImage>& images, const QString& path) {
     QByteArray header;
     PutLittleEndian(header, 0, 2); // reserved
@@ -371,17 +415,18 @@ bool SaveIco(const std::vector<QImage>& images, const QString& path) {
     QByteArray data;
     quint32 offset = 6 + 16 * quint32(images.size());
     for (const QImage& image : images) {
-        const QByteArray png = Png(image);
+        const bool indexed = image.format() == QImage::Format_Indexed8;
+        const QByteArray entry = indexed ? Dib256(image) : Png(image);
         header.append(char(image.width() >= 256 ? 0 : image.width())); // 0 stands for 256
         header.append(char(image.height() >= 256 ? 0 : image.height()));
-        header.append(char(0));         // no palette
-        header.append(char(0));         // reserved
-        PutLittleEndian(header, 1, 2);  // colour planes
-        PutLittleEndian(header, 32, 2); // bits per pixel
-        PutLittleEndian(header, quint32(png.size()), 4);
+        header.append(char(0));                       // colours in the palette: 0 for none, and for all 256
+        header.append(char(0));                       // reserved
+        PutLittleEndian(header, 1, 2);                // colour planes
+        PutLittleEndian(header, indexed ? 8 : 32, 2); // bits per pixel
+        PutLittleEndian(header, quint32(entry.size()), 4);
         PutLittleEndian(header, offset, 4);
-        offset += quint32(png.size());
-        data.append(png);
+        offset += quint32(entry.size());
+        data.append(entry);
     }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(header + data) != header.size() + data.size()) {
@@ -412,7 +457,8 @@ int main(int argc, char* argv[]) {
         saved = saved && Save(BevelledK(size).convertToFormat(QImage::Format_ARGB32),
                               QStringLiteral("%1/hicolor/%2x%2/apps/kyrel-script-editor.png").arg(icons).arg(size));
     }
-    std::vector<QImage> entries;
+    // The program icon itself, 32 x 32 in 256 colours, first; then the true-colour sizes.
+    std::vector<QImage> entries{WithMask(BevelledK(32))};
     for (int size : {16, 32, 48, 256})
         entries.push_back(BevelledK(size).convertToFormat(QImage::Format_ARGB32));
     saved = saved && SaveIco(entries, icons + "/kyrel-script-editor.ico");
