@@ -64,4 +64,14 @@ void CharTable::BuildCharTable() {
         m_entries[0x8C + i] = dictionary[i];
 }
 
+std::u16string HexInParentheses(std::uint8_t b) {
+    static constexpr char16_t digits[] = u"0123456789ABCDEF";
+    std::u16string text = u"(";
+    if (b >= 0x10)
+        text += digits[b >> 4];
+    text += digits[b & 0x0F];
+    text += u')';
+    return text;
+}
+
 } // namespace kyrel

@@ -33,4 +33,7 @@ private:
 
 inline constexpr std::uint8_t EndCode = 0x7F;
 
+// How the "ROM Text" pane shows a byte without a text of its own: its hexadecimal value in parentheses, "(62)".
+[[nodiscard]] std::u16string HexInParentheses(std::uint8_t b);
+
 } // namespace kyrel

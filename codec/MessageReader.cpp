@@ -6,16 +6,6 @@ namespace kyrel {
 
 namespace {
 
-std::u16string HexInParentheses(std::uint8_t b) {
-    static constexpr char16_t digits[] = u"0123456789ABCDEF";
-    std::u16string text = u"(";
-    if (b >= 0x10)
-        text += digits[b >> 4];
-    text += digits[b & 0x0F];
-    text += u')';
-    return text;
-}
-
 std::u16string Decimal(std::uint8_t b) {
     std::u16string text;
     for (char c : std::to_string(b))

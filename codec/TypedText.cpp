@@ -25,16 +25,6 @@ constexpr std::u16string_view LineEnd = u"\r\n";
 // The encoder takes four blanks in a row as the tab code.
 constexpr int BlanksForTab = 4;
 
-std::u16string HexInParentheses(std::uint8_t b) {
-    static constexpr char16_t digits[] = u"0123456789ABCDEF";
-    std::u16string text = u"(";
-    if (b >= 0x10)
-        text += digits[b >> 4];
-    text += digits[b & 0x0F];
-    text += u')';
-    return text;
-}
-
 std::u16string ThreeDigits(std::uint8_t b) {
     return {static_cast<char16_t>(u'0' + b / 100), static_cast<char16_t>(u'0' + b / 10 % 10),
             static_cast<char16_t>(u'0' + b % 10)};

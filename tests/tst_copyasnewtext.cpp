@@ -1,9 +1,7 @@
 // Changing a message without retyping it: "Copy as New Text" in the "ROM Text" pane's menu, pasting into
 // "New Text", writing it back; the box that tells what a copy left out; the size the "New Text" tooltip tells.
 #include "editor/GameDialog.h"
-#include "tests/support/EditorDriver.h"
-#include "tests/support/ModalAnswerer.h"
-#include "tests/support/SyntheticRom.h"
+#include "tests/support/EditorSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,32 +47,27 @@ private:
     void ReadBytes(std::int64_t position, const QString& count);
     Bytes FileBytes() const { return kyrel::testing::ReadFileBytes(QFile::encodeName(m_romPath).toStdString()); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<EditorSession> m_session;
     QString m_romPath;
-    std::unique_ptr<GameDialog> m_dialog;
-    std::unique_ptr<ModalAnswerer> m_boxes;
-    std::unique_ptr<EditorDriver> m_driver;
+    GameDialog* m_dialog = nullptr;
+    ModalAnswerer* m_boxes = nullptr;
+    EditorDriver* m_driver = nullptr;
 };
 
 void TestCopyAsNewText::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_romPath = m_dir->filePath(QStringLiteral("quillmere.smc"));
-    m_boxes = std::make_unique<ModalAnswerer>();
-    m_dialog = std::make_unique<GameDialog>();
-    m_driver = std::make_unique<EditorDriver>(*m_dialog);
-    m_dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    m_session = std::make_unique<EditorSession>();
+    QVERIFY(m_session->Exposed());
+    m_dialog = &m_session->Dialog();
+    m_boxes = &m_session->Boxes();
+    m_driver = &m_session->Driver();
+    m_romPath = m_session->FilePath(QStringLiteral("quillmere.smc"));
 }
 
 void TestCopyAsNewText::cleanup() {
     QToolTip::hideText();
-    m_driver.reset();
-    m_dialog.reset();
-    m_boxes.reset();
+    m_session.reset();
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(!QApplication::activePopupWidget());
-    m_dir.reset();
 }
 
 void TestCopyAsNewText::Start(const SyntheticRom& rom) {
@@ -156,7 +149,7 @@ void TestCopyAsNewText::paneMenuOffersTheCopy() {
     QVERIFY(rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
 
     auto* copy = m_driver->Get<QAction>("CopyAsNewText");
-    QCOMPARE(copy->parent(), m_dialog.get());
+    QCOMPARE(copy->parent(), m_dialog);
     QMenu* menu = OpenPaneMenu();
     QVERIFY(menu);
     // Qt's own menu of the pane, then a separator, then the copy, which waits for a read.

@@ -2,9 +2,7 @@
 // while a warning opens, a load that fails after another file was shown, a write report that must not be
 // swallowed, the byte view read back after a write, pasted characters, and files without a dot in their name.
 #include "editor/GameDialog.h"
-#include "tests/support/EditorDriver.h"
-#include "tests/support/ModalAnswerer.h"
-#include "tests/support/SyntheticRom.h"
+#include "tests/support/EditorSession.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -51,43 +49,34 @@ private:
     Bytes FileBytes(const QString& path) const {
         return kyrel::testing::ReadFileBytes(QFile::encodeName(path).toStdString());
     }
-    QString Save(const QString& name, const SyntheticRom& rom) const {
-        const QString path = m_dir->filePath(name);
-        if (!rom.Save(QFile::encodeName(path).toStdString()).ok())
-            qFatal("cannot save a test ROM");
-        return path;
-    }
+    QString Save(const QString& name, const SyntheticRom& rom) const { return m_session->Save(name, rom); }
     static bool MakePipe(const QString& path) {
         QFile::remove(path);
         return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<EditorSession> m_session;
     QString m_romPath;
     SyntheticRom m_rom;
-    std::unique_ptr<GameDialog> m_dialog;
-    std::unique_ptr<ModalAnswerer> m_boxes;
-    std::unique_ptr<EditorDriver> m_driver;
+    GameDialog* m_dialog = nullptr;
+    ModalAnswerer* m_boxes = nullptr;
+    EditorDriver* m_driver = nullptr;
 };
 
 void TestSafety::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_session = std::make_unique<EditorSession>();
+    QVERIFY(m_session->Exposed());
+    m_dialog = &m_session->Dialog();
+    m_boxes = &m_session->Boxes();
+    m_driver = &m_session->Driver();
     m_rom = SyntheticRom();
     m_rom.PutTexts(Bank1Start, {u"First", u"Second", u"Third"});
     m_romPath = Save(QStringLiteral("quillmere.smc"), m_rom);
-    m_boxes = std::make_unique<ModalAnswerer>();
-    m_dialog = std::make_unique<GameDialog>();
-    m_driver = std::make_unique<EditorDriver>(*m_dialog);
-    m_dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
 }
 
 void TestSafety::cleanup() {
-    m_driver.reset();
-    m_dialog.reset();
-    m_boxes.reset();
+    m_session.reset();
     QVERIFY(!QApplication::activeModalWidget());
-    m_dir.reset();
 }
 
 // A pipe never freezes the window: loading it ends quietly, and any other action says it is no regular file.
@@ -134,7 +123,7 @@ void TestSafety::heldArrowStopsWhenAWarningOpens() {
     QVERIFY(QFile::remove(m_romPath));
     auto* up = m_driver->Get<QWidget>("Index")->findChild<QToolButton*>(QStringLiteral("Up"));
     QWindow* window = m_dialog->windowHandle();
-    const QPoint at = up->mapTo(m_dialog.get(), up->rect().center());
+    const QPoint at = up->mapTo(m_dialog, up->rect().center());
     m_boxes->SetWhileOpen([&](const ModalAnswerer::Box&) { QTest::mouseRelease(window, Qt::LeftButton, {}, at); });
     QTest::mousePress(window, Qt::LeftButton, {}, at);
     QTRY_COMPARE(m_boxes->Boxes().size(), 1);
@@ -156,7 +145,7 @@ void TestSafety::failedLoadDisablesWriting() {
     QFETCH(QString, second);
     m_driver->Load(m_romPath);
     const QString shown = m_driver->Pane();
-    QString other = m_dir->filePath(QStringLiteral("other.smc"));
+    QString other = m_session->FilePath(QStringLiteral("other.smc"));
     if (second == u"short")
         other = Save(QStringLiteral("other.smc"), SyntheticRom(1000, 0x01));
     else
@@ -273,7 +262,7 @@ void TestSafety::questionCountsArgumentBytes() {
 // "All Files (*.*)" lists every file, a name without a dot too.
 void TestSafety::allFilesListsNamesWithoutADot() {
     Save(QStringLiteral("dump"), m_rom);
-    QDir::setCurrent(m_dir->path());
+    QDir::setCurrent(m_session->Folder());
     QStringList captions;
     bool listed = false;
     QTimer::singleShot(0, [&] {
