@@ -64,6 +64,15 @@ void CharTable::BuildCharTable() {
         m_entries[0x8C + i] = dictionary[i];
 }
 
+const CharTable& BuiltCharTable() {
+    static const CharTable table = [] {
+        CharTable built;
+        built.BuildCharTable();
+        return built;
+    }();
+    return table;
+}
+
 std::u16string HexInParentheses(std::uint8_t b) {
     static constexpr char16_t digits[] = u"0123456789ABCDEF";
     std::u16string text = u"(";

@@ -26,6 +26,9 @@ private:
     std::array<std::u16string, 257> m_entries;
 };
 
+// A table built once and shared, for reading display texts (its marker stays empty).
+[[nodiscard]] const CharTable& BuiltCharTable();
+
 // True for the six control codes that are followed by one argument byte.
 [[nodiscard]] constexpr bool TakesArgument(std::uint8_t b) {
     return b == 0x6B || b == 0x6D || b == 0x77 || b == 0x78 || b == 0x79 || b == 0x7A;

@@ -111,36 +111,19 @@ ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState&
 ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& state, CharTable& table,
                        const StopRule& rule) {
     table.ClearPendingArgument();
-    ReadResult failed;
-    failed.state = state;
     if (state.ReadPos < 1)
         return DecodeMessage({}, state, table, rule);
-
-    RomFile file;
-    if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok()) {
-        failed.error = opened.error;
-        return failed;
-    }
-    const SizeResult size = file.Size();
-    if (!size.ok()) {
-        failed.error = size.error;
-        return failed;
-    }
-    if (state.ReadPos > size.size) {
-        failed.error = "Position " + std::to_string(state.ReadPos) + " is past the end of \"" + file.Name() +
-                       "\", which has " + ByteCount(size.size) + ".";
-        return failed;
-    }
-    std::vector<std::uint8_t> stretch(
-        static_cast<std::size_t>(std::min<std::int64_t>(size.size - state.ReadPos + 1, ReachOf(rule))));
-    const SizeResult got = file.Read(state.ReadPos, stretch);
-    (void)file.Close();
-    if (!got.ok()) {
-        failed.error = got.error;
-        return failed;
-    }
-    stretch.resize(static_cast<std::size_t>(got.size));
-    return DecodeMessage(stretch, state, table, rule);
+    const Stretch stretch = ReadStretch(path, state.ReadPos, static_cast<std::int64_t>(ReachOf(rule)));
+    ReadResult failed;
+    failed.state = state;
+    if (!stretch.ok())
+        failed.error = stretch.error;
+    else if (state.ReadPos > stretch.fileSize)
+        failed.error = "Position " + std::to_string(state.ReadPos) + " is past the end of \"" + PathText(path) +
+                       "\", which has " + ByteCount(stretch.fileSize) + ".";
+    else
+        return DecodeMessage(stretch.bytes, state, table, rule);
+    return failed;
 }
 
 MessageLength MeasureBytes(std::span<const std::uint8_t> bytes) {
@@ -158,27 +141,12 @@ MessageLength MeasureBytes(std::span<const std::uint8_t> bytes) {
 }
 
 MessageLength MeasureMessage(const std::filesystem::path& path, std::int32_t start, std::int64_t atMost) {
-    MessageLength length;
-    RomFile file;
-    if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok()) {
-        length.error = opened.error;
-        return length;
-    }
-    const SizeResult size = file.Size();
-    if (!size.ok() || start < 1) {
-        length.error =
-            size.ok() ? "Position " + std::to_string(start) + " is before the first byte of the file." : size.error;
-        return length;
-    }
-    std::vector<std::uint8_t> stretch(static_cast<std::size_t>(
-        std::clamp<std::int64_t>(size.size - start + 1, 0, std::max<std::int64_t>(atMost, 0))));
-    const SizeResult got = file.Read(start, stretch);
-    if (!got.ok()) {
-        length.error = got.error;
-        return length;
-    }
-    stretch.resize(static_cast<std::size_t>(got.size));
-    return MeasureBytes(stretch);
+    if (start < 1)
+        return {0, false, "Position " + std::to_string(start) + " is before the first byte of the file."};
+    const Stretch stretch = ReadStretch(path, start, atMost);
+    if (!stretch.ok())
+        return {0, false, stretch.error};
+    return MeasureBytes(stretch.bytes);
 }
 
 } // namespace kyrel

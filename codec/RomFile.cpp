@@ -1,5 +1,6 @@
 #include "codec/RomFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -176,6 +177,27 @@ Status RomFile::Close() {
     if (rc != 0)
         return {Describe("Cannot write to", errno)};
     return {};
+}
+
+Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, std::int64_t atMost) {
+    Stretch stretch;
+    RomFile file;
+    if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok()) {
+        stretch.error = opened.error;
+        return stretch;
+    }
+    const SizeResult size = file.Size();
+    if (!size.ok()) {
+        stretch.error = size.error;
+        return stretch;
+    }
+    stretch.fileSize = size.size;
+    stretch.bytes.resize(static_cast<std::size_t>(
+        std::clamp<std::int64_t>(size.size - position + 1, 0, std::max<std::int64_t>(atMost, 0))));
+    const SizeResult got = file.Read(position, stretch.bytes);
+    stretch.bytes.resize(static_cast<std::size_t>(got.size));
+    stretch.error = got.error;
+    return stretch;
 }
 
 SizeResult RomFileSize(const std::filesystem::path& path) {

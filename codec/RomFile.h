@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace kyrel {
 
@@ -56,6 +57,17 @@ private:
     int m_fd = -1;
     std::string m_name; // UTF-8
 };
+
+struct [[nodiscard]] Stretch {
+    std::vector<std::uint8_t> bytes;
+    std::int64_t fileSize = 0;
+    std::string error;
+    [[nodiscard]] bool ok() const { return error.empty(); }
+};
+
+// Opens the file, reads up to atMost bytes from a 1-based position (fewer where the file ends, none past it) and
+// closes it again: one read, as a message needs.
+[[nodiscard]] Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, std::int64_t atMost);
 
 // The size of a regular file that can be opened for reading.
 [[nodiscard]] SizeResult RomFileSize(const std::filesystem::path& path);

@@ -8,15 +8,6 @@ namespace kyrel {
 
 namespace {
 
-const CharTable& Table() {
-    static const CharTable table = [] {
-        CharTable built;
-        built.BuildCharTable();
-        return built;
-    }();
-    return table;
-}
-
 // The encoder's tags: a "<" of the message must not run on into one of them.
 constexpr std::u16string_view Tags[] = {u"<TOP>",    u"<BR>",    u"<P>",     u"<E>",     u"<TAB>",   u"<CHOICE>",
                                         u"<BORDER>", u"<ALIGN>", u"<COLOR>", u"<DELAY>", u"<SOUND>", u"<SPEED>"};
@@ -63,7 +54,7 @@ bool StartsTag(std::u16string_view text) {
 TypedText TypedTextOf(std::span<const std::uint8_t> bytes, std::int64_t firstPosition) {
     TypedText typed;
     std::vector<Piece> pieces;
-    const CharTable& table = Table();
+    const CharTable& table = BuiltCharTable();
     auto leaveOut = [&](std::size_t i, std::u16string shown) {
         typed.leftOut.push_back({firstPosition + static_cast<std::int64_t>(i), bytes[i], std::move(shown)});
     };

@@ -32,17 +32,8 @@ enum Flags : std::uint8_t {
     Cut = 1 << 1,   // no end code after the last byte, as a read cut by a limit
 };
 
-const CharTable& Table() {
-    static const CharTable table = [] {
-        CharTable built;
-        built.BuildCharTable();
-        return built;
-    }();
-    return table;
-}
-
 KYREL_FUZZ_UNTRACED bool HasTypedForm(std::uint8_t b) {
-    return b != 0x74 && !Table().Lookup(b).empty();
+    return b != 0x74 && !BuiltCharTable().Lookup(b).empty();
 }
 
 const std::vector<std::uint8_t>& TypedCodes() {
@@ -59,7 +50,7 @@ const std::vector<std::uint8_t>& TypedCodes() {
 
 // What the reader shows for the bytes, message by message, as byte view reads them from each message's start.
 KYREL_FUZZ_UNTRACED std::vector<std::u16string> Shown(const std::vector<std::uint8_t>& bytes) {
-    static CharTable table = Table();
+    static CharTable table = BuiltCharTable();
     std::vector<std::u16string> messages;
     std::vector<std::uint8_t> kept;
     ReaderState state;
