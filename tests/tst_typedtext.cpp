@@ -10,7 +10,6 @@
 using namespace kyrel;
 using kyrel::testing::HexBytes;
 using kyrel::testing::HexText;
-using kyrel::testing::SyntheticRom;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -23,23 +22,19 @@ struct Shown {
     Bytes bytes; // what the reads kept
 };
 
-// What the reader shows for a file that holds the bytes at Start and ends after them: message after message
-// in index view, as the index spinner steps on, until the file ends.
-Shown ReadAll(const QTemporaryDir& dir, const Bytes& bytes) {
-    SyntheticRom rom(static_cast<std::size_t>(Start - 1) + bytes.size(), 0xFF);
-    rom.Put(Start, bytes);
-    const std::filesystem::path path = QFile::encodeName(dir.filePath(QStringLiteral("rom.smc"))).toStdString();
-    if (!rom.Save(path).ok())
-        qFatal("cannot save the synthetic ROM");
+// What the reader shows for bytes that start at Start: message after message in index view, as the index
+// spinner steps on, until the bytes end.
+Shown ReadAll(const Bytes& bytes) {
     CharTable table;
     table.BuildCharTable();
     ReaderState state;
     state.ReadPos = Start;
     Shown shown;
     while (state.ReadPos <= Start - 1 + static_cast<std::int64_t>(bytes.size())) {
-        const ReadResult read = ReadMessage(path, state, table, StopRule::IndexView());
+        const auto from = std::span(bytes).subspan(static_cast<std::size_t>(state.ReadPos - Start));
+        const ReadResult read = DecodeMessage(from, state, table, StopRule::IndexView());
         if (!read.ok())
-            qFatal("the synthetic ROM cannot be read");
+            qFatal("the bytes cannot be decoded");
         shown.text += QString::fromStdU16String(read.text);
         shown.bytes.insert(shown.bytes.end(), read.bytes.begin(), read.bytes.end());
         state = read.state;
@@ -113,7 +108,6 @@ void TestTypedText::typedForm() {
     QFETCH(bool, complete);
     QFETCH(bool, identical);
 
-    QTemporaryDir dir;
     const Bytes message = HexBytes(bytes.toStdString());
     const TypedText copy = TypedTextOf(message, Start);
     QCOMPARE(QString::fromStdU16String(copy.text), QString(typed).replace(u'\n', QStringLiteral("\r\n")));
@@ -121,7 +115,7 @@ void TestTypedText::typedForm() {
     QCOMPARE(copy.complete, complete);
 
     // The reads keep exactly the bytes they decoded, argument bytes included.
-    const Shown original = ReadAll(dir, message);
+    const Shown original = ReadAll(message);
     QCOMPARE(HexText(original.bytes), HexText(message));
     if (!leftOut.isEmpty() || !complete)
         return;
@@ -129,7 +123,7 @@ void TestTypedText::typedForm() {
     // What the copy promises: the reader shows the encoded text as it showed the bytes.
     const EncodedMessage encoded = EncodeToBytes(copy.text);
     QVERIFY(encoded.ok());
-    QCOMPARE(ReadAll(dir, encoded.bytes).text, original.text);
+    QCOMPARE(ReadAll(encoded.bytes).text, original.text);
     QCOMPARE(encoded.bytes == message, identical);
 }
 
