@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QCoreApplication>
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class UpDown;
+
+// The main window's fixed form: every control at its place, every menu and item, each under its own name as its
+// objectName. It makes the widgets and nothing else: what they do is the window's business.
+class GameDialogForm {
+    Q_DECLARE_TR_FUNCTIONS(GameDialog)
+
+public:
+    // The client area below the menu bar.
+    static constexpr int ClientWidth = 550;
+    static constexpr int ClientHeight = 383;
+
+    // Builds the controls and menus into the window, with their start texts, tab order and accessible names.
+    void SetupForm(QMainWindow* window);
+
+    // Controls.
+    QLineEdit* Edit = nullptr;
+    QPushButton* Command4 = nullptr;
+    QLineEdit* BankNo = nullptr;
+    UpDown* Index = nullptr;
+    QLineEdit* IndexNo = nullptr;
+    UpDown* Bank = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QPlainTextEdit* text3 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QPlainTextEdit* text1 = nullptr;
+    QLineEdit* Fini = nullptr;
+    QLineEdit* Begin = nullptr;
+    QLineEdit* OffSet = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QFrame* Line2 = nullptr;
+    QFrame* Line1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label1 = nullptr;
+
+    // Menus, and the item of the "ROM Text" pane's own menu.
+    QMenu* FileMenu = nullptr;
+    QAction* FileOpen = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QAction* ViewByByte = nullptr;
+    QAction* ViewByIndex = nullptr;
+    QMenu* OptionMenu = nullptr;
+    QAction* OptionSplash = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* HelpTags = nullptr;
+    QAction* readme = nullptr;
+    QAction* AboutBox = nullptr;
+    QAction* CopyAsNewText = nullptr;
+
+private:
+    void CreateControls(QMainWindow* window);
+    void CreateMenus(QMainWindow* window);
+};

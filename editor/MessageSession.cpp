@@ -1,0 +1,92 @@
+#include "editor/MessageSession.h"
+
+#include "codec/RomFile.h"
+#include "codec/RomWriter.h"
+#include "codec/TypedText.h"
+#include "editor/Reports.h"
+
+#include <QFile>
+
+std::filesystem::path ToFsPath(const QString& path) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+namespace {
+
+// The pane shows the game's CR LF line breaks as plain line breaks.
+QString ForDisplay(const std::u16string& text) {
+    QString shown = QString::fromStdU16String(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+} // namespace
+
+MessageSession::MessageSession() {
+    m_charTable.BuildCharTable();
+    m_positions.NextMessagePos = 0;
+    m_bankStart[1] = kyrel::Bank1Start;
+    m_bankStart[2] = kyrel::Bank2Start;
+}
+
+MessageSession::Read MessageSession::ReadMessage(const kyrel::StopRule& rule) {
+    const kyrel::ReadResult result = kyrel::ReadMessage(ToFsPath(m_romPath), m_positions, m_charTable, rule);
+    if (!result.ok())
+        return {{}, QString::fromStdString(result.error)};
+    m_readBytes = result.bytes;
+    m_readBytesStart = result.state.ViewStartPos;
+    m_positions = result.state;
+    return {ForDisplay(result.text), {}};
+}
+
+MessageSession::WritePlan MessageSession::PlanWrite(const QString& text) {
+    WritePlan plan;
+    plan.start = m_positions.ViewStartPos;
+    const std::filesystem::path path = ToFsPath(m_romPath);
+    // Encode and check everything before writing anything: a write that stopped midway would leave a message
+    // without its end code, and the game would run on into the next one.
+    const auto badField = kyrel::EncodeMessage(text.toStdU16String(), m_encoder, [&](std::uint8_t b) {
+        plan.bytes.push_back(b);
+        return true;
+    });
+    const auto needed = static_cast<std::int64_t>(plan.bytes.size());
+    const kyrel::WriteResult refused =
+        badField ? kyrel::WriteResult{0, badField->Describe()} : kyrel::CheckMessageWrite(path, plan.start, needed);
+    if (!refused.ok()) {
+        plan.refusal = Reports::WriteFailed(plan.start, refused, needed);
+        return plan;
+    }
+    const kyrel::MessageLength old = kyrel::MeasureMessage(path, plan.start, needed);
+    if (old.ok() && old.terminated && needed > old.bytes)
+        plan.question = Reports::LongerText(needed, plan.start, old.bytes);
+    return plan;
+}
+
+QString MessageSession::Write(const WritePlan& plan) {
+    const kyrel::WriteResult result = kyrel::WriteMessageBytes(ToFsPath(m_romPath), plan.start, plan.bytes);
+    if (result.ok())
+        return {};
+    return Reports::WriteFailed(plan.start, result, static_cast<std::int64_t>(plan.bytes.size()));
+}
+
+void MessageSession::EndWrite() {
+    m_encoder.BreakMode = 0;
+    m_positions.ReadPos = m_positions.ViewStartPos;
+}
+
+MessageSession::Copy MessageSession::CopyAsNewText() const {
+    const kyrel::TypedText copy = kyrel::TypedTextOf(m_readBytes, m_readBytesStart);
+    QString text = QString::fromStdU16String(copy.text);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QString note;
+    if (!copy.leftOut.empty() || !copy.complete) {
+        const auto needed = static_cast<std::int64_t>(kyrel::EncodeToBytes(copy.text).bytes.size());
+        const kyrel::SizeResult size = kyrel::RomFileSize(ToFsPath(m_romPath));
+        note = Reports::Copied(copy, m_readBytesStart, needed, size.ok() ? size.size : -1);
+    }
+    return {text, note};
+}

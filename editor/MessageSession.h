@@ -1,0 +1,86 @@
+#pragma once
+
+#include "codec/CharTable.h"
+#include "codec/MessageEncoder.h"
+#include "codec/MessageReader.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+// The editor's state and its steps on the ROM file, apart from any window: the ROM's path, the reader's
+// positions, the bank start table, the character table and the encoder's state, the bytes of the last read;
+// reading a message, planning a write and writing it. The main window owns one and shows what it returns.
+class MessageSession {
+public:
+    // Entries of the bank start table; entries 1 and 2 are the two text banks.
+    static constexpr int BankEntries = 4;
+
+    // Builds the character table and the bank start table; no ROM is loaded yet.
+    MessageSession();
+
+    [[nodiscard]] const QString& RomPath() const { return m_romPath; }
+    [[nodiscard]] bool RomLoaded() const { return !m_romPath.isEmpty(); }
+    [[nodiscard]] std::int32_t ReadPos() const { return m_positions.ReadPos; }
+    [[nodiscard]] std::int32_t NextMessagePos() const { return m_positions.NextMessagePos; }
+    [[nodiscard]] std::int32_t ViewStartPos() const { return m_positions.ViewStartPos; }
+    [[nodiscard]] std::uint8_t ArgumentByte() const { return m_positions.ArgumentByte; }
+    [[nodiscard]] std::int32_t BankStart(int entry) const { return m_bankStart.at(static_cast<std::size_t>(entry)); }
+    [[nodiscard]] const kyrel::CharTable& CharTable() const { return m_charTable; }
+    [[nodiscard]] const kyrel::EncoderState& EncoderState() const { return m_encoder; }
+    // The bytes of the last read that worked, argument bytes included, and the position of the first.
+    [[nodiscard]] const std::vector<std::uint8_t>& ReadBytes() const { return m_readBytes; }
+    [[nodiscard]] std::int32_t ReadBytesStart() const { return m_readBytesStart; }
+
+    void SetRomPath(const QString& path) { m_romPath = path; }
+    void SetReadPos(std::int32_t position) { m_positions.ReadPos = position; }
+    // The index arrow's step: the next read starts where the last one said the next message does.
+    void StepToNextMessage() { m_positions.ReadPos = m_positions.NextMessagePos; }
+
+    struct Read {
+        QString text;  // as the "ROM Text" pane shows it
+        QString error; // why nothing was read; the state is then as it was
+        [[nodiscard]] bool ok() const { return error.isEmpty(); }
+    };
+    // Decodes the message at ReadPos of the ROM file under the view's stop rule, and moves the positions on.
+    [[nodiscard]] Read ReadMessage(const kyrel::StopRule& rule);
+
+    // A write worked out before any byte goes to the file.
+    struct WritePlan {
+        std::int32_t start = 0;
+        std::vector<std::uint8_t> bytes;
+        QString refusal;  // set: nothing may be written, and this says why
+        QString question; // set: the user must agree first (the text overwrites the bytes after the message)
+    };
+    // Encodes the typed text (never empty) and checks everything a write of it needs, touching nothing.
+    [[nodiscard]] WritePlan PlanWrite(const QString& text);
+    // Writes a plan that was not refused, over the message read last. Empty when every byte went in; otherwise
+    // the report of a write that stopped midway or did not start.
+    [[nodiscard]] QString Write(const WritePlan& plan);
+    // Every write attempt ends so: the encoder's break state starts afresh, and the next read is the message at
+    // the write's start.
+    void EndWrite();
+
+    // The typed form of the message read last, for "New Text", and what the user must know before writing it
+    // back (empty when nothing).
+    struct Copy {
+        QString text;
+        QString note;
+    };
+    [[nodiscard]] Copy CopyAsNewText() const;
+
+private:
+    QString m_romPath;
+    kyrel::ReaderState m_positions;
+    std::array<std::int32_t, BankEntries> m_bankStart{};
+    kyrel::CharTable m_charTable;
+    kyrel::EncoderState m_encoder;
+    std::vector<std::uint8_t> m_readBytes;
+    std::int32_t m_readBytesStart = 0;
+};
+
+// The path as the file layer takes it: UTF-16 on Windows, the local 8-bit encoding elsewhere.
+[[nodiscard]] std::filesystem::path ToFsPath(const QString& path);

@@ -1,0 +1,103 @@
+#include "editor/Reports.h"
+
+#include "codec/MessageEncoder.h"
+
+#include <QStringList>
+
+namespace {
+
+// "a", "a and b", "a, b and c"
+QString Enumerated(const QStringList& items) {
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + Reports::tr(" and ") + items.constLast();
+}
+
+// So many left-out bytes are named in the box; the rest are only counted.
+constexpr std::size_t LeftOutListed = 5;
+
+} // namespace
+
+QString Reports::Bytes(std::int64_t count) {
+    // Counts of bytes are the one plural the window shows; English needs only these two forms.
+    return count == 1 ? tr("1 byte") : tr("%1 bytes").arg(count);
+}
+
+QString Reports::ReadFailed(const QString& reason) {
+    return tr("The message could not be read.\n\n%1").arg(reason);
+}
+
+QString Reports::LongerText(std::int64_t needed, std::int32_t start, std::int64_t oldBytes) {
+    return tr("The new text needs %1, but the message at position %2 has only %3.\n\n"
+              "Writing it overwrites the %4 after that message. Write it anyway?")
+        .arg(Bytes(needed))
+        .arg(start)
+        .arg(Bytes(oldBytes))
+        .arg(Bytes(needed - oldBytes));
+}
+
+QString Reports::WriteFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed) {
+    const QString reason = QString::fromStdString(result.error);
+    if (result.written == 0)
+        return tr("Nothing was written.\n\n%1").arg(reason);
+    return tr("The write stopped after %1 of %2. The message at position %3 now ends at position %4 "
+              "without its end code.\n\n%5")
+        .arg(result.written)
+        .arg(Bytes(needed))
+        .arg(start)
+        .arg(start + result.written - 1)
+        .arg(reason);
+}
+
+QString Reports::Copied(const kyrel::TypedText& copy, std::int32_t start, std::int64_t needed, std::int64_t fileSize) {
+    // Nobody should write back a message that lost a code, or its end, without knowing it.
+    QStringList said;
+    if (!copy.leftOut.empty()) {
+        QStringList named;
+        for (std::size_t i = 0; i < copy.leftOut.size() && i < LeftOutListed; ++i) {
+            named << tr("%1 at position %2")
+                         .arg(QString::fromStdU16String(copy.leftOut[i].shown))
+                         .arg(copy.leftOut[i].position);
+        }
+        if (copy.leftOut.size() > LeftOutListed)
+            named << tr("%1 more").arg(copy.leftOut.size() - LeftOutListed);
+        said << (copy.leftOut.size() == 1 ? tr("1 byte was left out, because typed text cannot produce it: %1.")
+                                          : tr("%1 bytes were left out, because typed text cannot produce them: %2.")
+                                                .arg(copy.leftOut.size()))
+                    .arg(Enumerated(named));
+    }
+    if (!copy.complete) {
+        const std::int64_t room = fileSize - start + 1;
+        if (fileSize >= 0 && needed > room) {
+            // The end code would not fit before the end of the file, and the write refuses what does not fit.
+            said << tr("The read stopped before the end code of the message. Writing the text back needs %1 "
+                       "from position %2 (the end code included), but the file ends after %3, so \"Write New "
+                       "Text\" will refuse it.")
+                        .arg(Bytes(needed))
+                        .arg(start)
+                        .arg(Bytes(room));
+        } else {
+            said << tr("The read stopped before the end code of the message, so writing the text puts an end "
+                       "code where the read stopped.");
+        }
+    }
+    if (said.isEmpty())
+        return {};
+    return tr("The message was copied as new text.\n\n") + said.join(QLatin1Char(' '));
+}
+
+QString Reports::NewTextSize(const QString& text, std::span<const std::uint8_t> readBytes, std::int64_t readStart) {
+    if (text.isEmpty())
+        return tr("The new text is empty, and an empty text cannot be written.");
+    const kyrel::EncodedMessage encoded = kyrel::EncodeToBytes(text.toStdU16String());
+    if (!encoded.ok())
+        return QString::fromStdString(encoded.error->Describe());
+
+    const QString needs = tr("The new text needs %1.").arg(Bytes(static_cast<std::int64_t>(encoded.bytes.size())));
+    const QString read = Bytes(static_cast<std::int64_t>(readBytes.size()));
+    if (readBytes.empty())
+        return needs + tr(" No message has been read yet.");
+    if (kyrel::TypedTextOf(readBytes, readStart).complete)
+        return needs + tr(" The message read last holds %1.").arg(read);
+    return needs + tr(" The read of the message shown stopped after %1, before its end code.").arg(read);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "codec/RomWriter.h"
+#include "codec/TypedText.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <cstdint>
+#include <span>
+
+// The sentences the main window shows about reads, writes and copies, built from values alone so that they can
+// be checked without a window.
+class Reports {
+    Q_DECLARE_TR_FUNCTIONS(GameDialog)
+
+public:
+    // "1 byte", "2 bytes".
+    [[nodiscard]] static QString Bytes(std::int64_t count);
+
+    [[nodiscard]] static QString ReadFailed(const QString& reason);
+    // A new text longer than the message it replaces: the question asked before its bytes overwrite the next.
+    [[nodiscard]] static QString LongerText(std::int64_t needed, std::int32_t start, std::int64_t oldBytes);
+    // A write that was refused (nothing written) or stopped after some bytes.
+    [[nodiscard]] static QString WriteFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed);
+    // What the user must know after "Copy as New Text", or nothing. `needed` is what writing the copy back takes
+    // from the message's first position `start`, in a file of `fileSize` bytes (negative when it is unknown).
+    [[nodiscard]] static QString Copied(const kyrel::TypedText& copy, std::int32_t start, std::int64_t needed,
+                                        std::int64_t fileSize);
+    // The "New Text" tooltip: how many bytes the text needs against the message read last, or what is wrong.
+    [[nodiscard]] static QString NewTextSize(const QString& text, std::span<const std::uint8_t> readBytes,
+                                             std::int64_t readStart);
+};
