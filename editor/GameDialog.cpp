@@ -11,13 +11,10 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDir>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -107,7 +104,7 @@ void GameDialog::Connect() {
     connect(AboutBox, &QAction::triggered, this, &GameDialog::AboutBox_Click);
 
     connect(CopyAsNewText, &QAction::triggered, this, &GameDialog::CopyAsNewText_Click);
-    connect(text1, &QWidget::customContextMenuRequested, this, &GameDialog::text1_ContextMenu);
+    connect(text1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { ShowPaneMenu(at); });
     // The pane's tooltip events arrive at its viewport, the widget under the mouse.
     text3->viewport()->installEventFilter(this);
 }
@@ -169,25 +166,10 @@ void GameDialog::RefreshView() {
 
 void GameDialog::Command1_Click() {
     ActionScope scope(*this);
-    QFileDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("CommonDialog1"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    // Each caption is followed by the pattern the dialog really applies, and only the captions are shown: to Qt
-    // "*.*" needs a dot in the name, and many ROM dumps have no extension.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    const QString smcFilter = tr("SMC Rom Format (*.smc)") + QStringLiteral(" (*.smc)");
-    dialog.setNameFilters({smcFilter, tr("All Files (*.*)") + QStringLiteral(" (*)")});
-    dialog.selectNameFilter(smcFilter);
-#ifdef Q_OS_WIN
-    dialog.setDirectory(QStringLiteral("C:\\"));
-#else
-    dialog.setDirectory(QDir::currentPath());
-#endif
-    dialog.setWindowModality(Qt::WindowModal);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString path = AskRomPath(this);
+    if (path.isEmpty())
         return;
-    m_session.SetRomPath(dialog.selectedFiles().constFirst());
+    m_session.SetRomPath(path);
     // A file that cannot be read leaves the window as it was, without a word; but the message shown belongs to
     // another file, so nothing may be written until a read of this one works.
     if (ReadMessage())
@@ -206,7 +188,7 @@ void GameDialog::Command5_Click() {
 
 void GameDialog::ViewByByte_Click() {
     ActionScope scope(*this);
-    SetViewControls(true);
+    ShowViewControls(true);
     m_session.SetReadPos(1);
     if (m_session.RomLoaded())
         RefreshView();
@@ -214,17 +196,8 @@ void GameDialog::ViewByByte_Click() {
 
 void GameDialog::ViewByIndex_Click() {
     ActionScope scope(*this);
-    SetViewControls(false);
+    ShowViewControls(false);
     m_session.SetReadPos(kyrel::Bank1Start);
-}
-
-void GameDialog::SetViewControls(bool byteView) {
-    for (QWidget* widget : std::initializer_list<QWidget*>{Label1, Label2, Begin, Fini, Label3, OffSet, Command5})
-        widget->setVisible(byteView);
-    for (QWidget* widget : std::initializer_list<QWidget*>{Label5, Label6, Bank, Index, BankNo, IndexNo})
-        widget->setVisible(!byteView);
-    ViewByByte->setChecked(byteView);
-    ViewByIndex->setChecked(!byteView);
 }
 
 void GameDialog::Bank_UpClick() {
@@ -369,14 +342,6 @@ void GameDialog::OptionSplash_Click() {
 
 void GameDialog::AboutBox_Click() {
     About::ShowInstance();
-}
-
-void GameDialog::text1_ContextMenu(const QPoint& position) {
-    QMenu* menu = text1->createStandardContextMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addSeparator();
-    menu->addAction(CopyAsNewText);
-    menu->popup(text1->viewport()->mapToGlobal(position));
 }
 
 void GameDialog::CopyAsNewText_Click() {

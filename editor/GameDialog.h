@@ -59,8 +59,6 @@ private:
     // A box about a write that did not happen or stopped: never folded into another warning of the action.
     void ReportWrite(const QString& report);
     [[nodiscard]] bool ByteView() const;
-    void SetViewControls(bool byteView);
-    void text1_ContextMenu(const QPoint& position);
 
     MessageSession m_session;
     int m_actionDepth = 0;

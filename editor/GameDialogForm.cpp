@@ -5,6 +5,8 @@
 #include "windows/FittingFont.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -164,4 +166,43 @@ void GameDialogForm::CreateMenus(QMainWindow* window) {
     CopyAsNewText->setObjectName(QStringLiteral("CopyAsNewText"));
     CopyAsNewText->setEnabled(false);
     text1->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void GameDialogForm::ShowViewControls(bool byteView) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{Label1, Label2, Begin, Fini, Label3, OffSet, Command5})
+        widget->setVisible(byteView);
+    for (QWidget* widget : std::initializer_list<QWidget*>{Label5, Label6, Bank, Index, BankNo, IndexNo})
+        widget->setVisible(!byteView);
+    ViewByByte->setChecked(byteView);
+    ViewByIndex->setChecked(!byteView);
+}
+
+void GameDialogForm::ShowPaneMenu(const QPoint& position) {
+    QMenu* menu = text1->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    menu->addAction(CopyAsNewText);
+    menu->popup(text1->viewport()->mapToGlobal(position));
+}
+
+QString GameDialogForm::AskRomPath(QWidget* window) {
+    QFileDialog dialog(window);
+    dialog.setObjectName(QStringLiteral("CommonDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Each caption is followed by the pattern the dialog really applies, and only the captions are shown: to Qt
+    // "*.*" needs a dot in the name, and many ROM dumps have no extension.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    const QString smcFilter = tr("SMC Rom Format (*.smc)") + QStringLiteral(" (*.smc)");
+    dialog.setNameFilters({smcFilter, tr("All Files (*.*)") + QStringLiteral(" (*)")});
+    dialog.selectNameFilter(smcFilter);
+#ifdef Q_OS_WIN
+    dialog.setDirectory(QStringLiteral("C:\\"));
+#else
+    dialog.setDirectory(QDir::currentPath());
+#endif
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }

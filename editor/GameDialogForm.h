@@ -10,7 +10,10 @@ class QLineEdit;
 class QMainWindow;
 class QMenu;
 class QPlainTextEdit;
+class QPoint;
 class QPushButton;
+class QString;
+class QWidget;
 class UpDown;
 
 // The main window's fixed form: every control at its place, every menu and item, each under its own name as its
@@ -25,6 +28,12 @@ public:
 
     // Builds the controls and menus into the window, with their start texts, tab order and accessible names.
     void SetupForm(QMainWindow* window);
+    // Shows the controls of one view, hides those of the other, and checks its menu item.
+    void ShowViewControls(bool byteView);
+    // The "ROM Text" pane's own menu, with "Copy as New Text" below the usual items, at a point of the pane.
+    void ShowPaneMenu(const QPoint& position);
+    // The file dialog for a ROM, modal to the window: the chosen file's path, or nothing when it was cancelled.
+    [[nodiscard]] static QString AskRomPath(QWidget* window);
 
     // Controls.
     QLineEdit* Edit = nullptr;
