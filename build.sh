@@ -4,6 +4,7 @@
 #   ./build.sh test     build everything and pass the whole test suite
 #   ./build.sh package  build the Debian package
 #   ./build.sh windows  run the codec's check program built for Windows under Wine, beside the Linux one
+#   ./build.sh flaky [N]  run both test suites built by the test command N times on busy cores (tests/flakiness.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -62,7 +63,7 @@ build() {
 }
 
 # Any sanitizer report ends the test process with an error, so the test fails. (libFuzzer itself treats every
-# report as a finding.)
+# report as a finding.) tests/flakiness.sh reads this list from here.
 SANITIZER_ENV=(
     ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -179,8 +180,12 @@ windows)
         exit 1
     fi
     ;;
+flaky)
+    shift
+    exec tests/flakiness.sh "$@"
+    ;;
 *)
-    echo "usage: $0 run|test|package|windows" >&2
+    echo "usage: $0 run|test|package|windows|flaky [N]" >&2
     exit 2
     ;;
 esac

@@ -31,7 +31,10 @@ std::int64_t StartOfFill(const RomFile& file, std::int64_t position) {
 }
 
 // One byte, with its own open and close; refuses a position the file no longer reaches.
-Status WriteRomByte(const std::filesystem::path& path, std::int64_t position, std::uint8_t value) {
+Status WriteRomByte(const std::filesystem::path& path, std::int64_t position, std::uint8_t value,
+                    const ByteWatcher& watcher) {
+    if (watcher)
+        watcher(position, ByteStep::BeforeOpen);
     RomFile file;
     if (Status opened = file.Open(path, RomFile::Access::ReadWrite); !opened.ok())
         return opened;
@@ -41,13 +44,17 @@ Status WriteRomByte(const std::filesystem::path& path, std::int64_t position, st
     if (position > before.size)
         return {"\"" + file.Name() + "\" now has only " + ByteCount(before.size) +
                 ": another program shortened it during the write."};
+    if (watcher)
+        watcher(position, ByteStep::BeforeWrite);
     if (Status written = file.WriteByte(position, value); !written.ok())
         return written;
     const SizeResult after = file.Size();
     if (!after.ok())
         return {after.error};
-    if (after.size != before.size) {
-        // Shortened between the look and the byte: the byte then lengthened the file again.
+    if (after.size != before.size && after.size <= position) {
+        // Shortened between the look and the byte: the byte lengthened the file again, or went with the cut.
+        // A file left ending just on the byte looks the same, so that byte goes too. A byte that lies inside the
+        // shortened file stays, and the next byte's look stops the write where the file now ends.
         if (after.size == position)
             (void)file.Truncate(StartOfFill(file, position));
         return {"Another program changed the size of \"" + file.Name() + "\" during the write."};
@@ -79,12 +86,12 @@ WriteResult CheckMessageWrite(const std::filesystem::path& path, std::int32_t st
 }
 
 WriteResult WriteMessageBytes(const std::filesystem::path& path, std::int32_t start,
-                              std::span<const std::uint8_t> bytes) {
+                              std::span<const std::uint8_t> bytes, const ByteWatcher& watcher) {
     if (WriteResult refused = CheckMessageWrite(path, start, static_cast<std::int64_t>(bytes.size())); !refused.ok())
         return refused;
     WriteResult result;
     for (const std::uint8_t b : bytes) {
-        if (Status written = WriteRomByte(path, start + result.written, b); !written.ok()) {
+        if (Status written = WriteRomByte(path, start + result.written, b, watcher); !written.ok()) {
             result.error = written.error;
             break;
         }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -20,12 +21,22 @@ struct [[nodiscard]] WriteResult {
 // past its end or past LastWritablePosition, or a path that is no regular file. Empty error: it may go ahead.
 [[nodiscard]] WriteResult CheckMessageWrite(const std::filesystem::path& path, std::int32_t start, std::int64_t count);
 
+// The moments of one byte's write at which another program changing the file has different effects.
+enum class ByteStep {
+    BeforeOpen,  // the byte's own open is next, and the look at the size after it
+    BeforeWrite, // the size was looked at and leaves room for the byte, which is written next
+};
+
+// Called with a byte's 1-based file position and the step its write has reached: lets a test act as another
+// program at an exact moment of the write. The editor passes none.
+using ByteWatcher = std::function<void(std::int64_t position, ByteStep step)>;
+
 // Writes message bytes over the file from a 1-based position on, one byte at a time, opening and closing the
 // file around each byte. A write that CheckMessageWrite refuses is refused before its first byte, so no
-// message is left without its end code by a refusal. Another program may still shorten the file meanwhile: the size is
-// asked of the open file before each byte, and a byte that extended the file anyway is cut off again; the
-// write then stops there.
+// message is left without its end code by a refusal. Another program may still shorten the file meanwhile: the
+// size is asked of the open file before each byte, and a byte that extended the file anyway is cut off again;
+// the write then stops there, so the file never ends longer than that program left it.
 WriteResult WriteMessageBytes(const std::filesystem::path& path, std::int32_t start,
-                              std::span<const std::uint8_t> bytes);
+                              std::span<const std::uint8_t> bytes, const ByteWatcher& watcher = {});
 
 } // namespace kyrel

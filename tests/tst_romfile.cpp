@@ -6,9 +6,7 @@
 
 #include <QtTest>
 
-#include <atomic>
-#include <random>
-#include <thread>
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -22,6 +20,11 @@ namespace {
 
 // The bytes of the small test file, position 1 first.
 constexpr const char* Content = "10 21 32 43 54 65 76 87 98 A9 BA CB DC ED FE 0F";
+// A message written over it from WriteStart while another program changes the file. No byte here or in Content
+// is zero, so none passes for the fill a byte past the end brings with it.
+constexpr const char* Message = "A1 B2 C3 D4 E5 F6 17 28 39 4A 5B 7F";
+constexpr std::int32_t WriteStart = 3;
+constexpr qint64 MovedAway = -1;
 
 std::filesystem::path SaveContent(const QTemporaryDir& dir, const char* hex = Content,
                                   const QString& name = QStringLiteral("rom.smc")) {
@@ -191,32 +194,80 @@ private slots:
         QCOMPARE(std::filesystem::exists(path), kind != u"missing");
     }
 
-    // Another program shortens the file while a message is written: whatever the timing, the file never ends
-    // longer than that program left it, and a write that did not finish says so.
-    void writeWhileAnotherProgramShortens() {
-        QTemporaryDir dir;
-        const auto path = SaveContent(dir, "01 01 01 01 01 01 01 01 01 01 01 01 01 01 01 01");
-        const std::vector<std::uint8_t> message(12, 0x1A);
-        std::mt19937 random(7);
-        int stopped = 0;
-        for (int run = 0; run < 300; ++run) {
-            QVERIFY(SyntheticRom(16, 0x01).Save(path).ok());
-            const auto cutTo = static_cast<qint64>(random() % 12);
-            const auto delay = std::chrono::microseconds(random() % 400);
-            std::thread other([&] {
-                std::this_thread::sleep_for(delay);
-                std::filesystem::resize_file(path, static_cast<std::uintmax_t>(cutTo));
-            });
-            const WriteResult result = WriteMessageBytes(path, 3, message);
-            other.join();
-            const auto size = static_cast<qint64>(std::filesystem::file_size(path));
-            QVERIFY2(size <= cutTo,
-                     qPrintable(QStringLiteral("run %1: cut to %2, ends at %3").arg(run).arg(cutTo).arg(size)));
-            QCOMPARE(result.ok(), result.written == qint64(message.size()));
-            stopped += result.ok() ? 0 : 1;
+    // Another program shortens the file, or moves it away, at one step of one byte of a 12-byte write from
+    // position 3 of the 16-byte file: the file never ends longer than that program left it, `written` counts the
+    // bytes that went in, and a write that did not finish says what stopped it.
+    void writeWhileAnotherProgramShortens_data() {
+        QTest::addColumn<int>("step");     // a ByteStep
+        QTest::addColumn<int>("position"); // of the byte at whose step the other program acts
+        QTest::addColumn<qint64>("cutTo"); // the size it leaves, or MovedAway
+        QTest::addColumn<qint64>("written");
+        QTest::addColumn<qint64>("size");          // of the file afterwards
+        QTest::addColumn<QStringList>("mentions"); // words of the error; empty when the write finishes
+        const int look = int(ByteStep::BeforeOpen);
+        const int write = int(ByteStep::BeforeWrite);
+        const auto shortened = [](qint64 size, qint64 written) {
+            return written == 12 ? QStringList{}
+                                 : QStringList{QStringLiteral("now has only %1 bytes").arg(size),
+                                               QStringLiteral("another program shortened it")};
+        };
+        const QStringList changed = {QStringLiteral("Another program changed the size"), QStringLiteral("rom.smc")};
+        for (qint64 k = 1; k <= 12; ++k) {
+            const qint64 p = WriteStart + k - 1;
+            QTest::addRow("byte %lld: cut below it before its look", k)
+                << look << int(p) << p - 1 << k - 1 << p - 1 << shortened(p - 1, k - 1);
+            QTest::addRow("byte %lld: cut to it before its look", k)
+                << look << int(p) << p << qint64(k) << p << shortened(p, k);
+            QTest::addRow("byte %lld: moved away before its open", k)
+                << look << int(p) << MovedAway << k - 1 << qint64(16)
+                << QStringList{QStringLiteral("Cannot open"), QStringLiteral("rom.smc")};
+            QTest::addRow("byte %lld: emptied after its look", k)
+                << write << int(p) << qint64(0) << k - 1 << qint64(0) << changed;
+            QTest::addRow("byte %lld: cut below it after its look", k)
+                << write << int(p) << p - 1 << k - 1 << p - 1 << changed;
+            // The byte then ends the file just as one that lengthened it would, so it is cut off all the same.
+            QTest::addRow("byte %lld: cut to it after its look", k)
+                << write << int(p) << p << k - 1 << p - 1 << changed;
+            const qint64 inside = std::min<qint64>(k + 1, 12);
+            QTest::addRow("byte %lld: cut past it after its look", k)
+                << write << int(p) << p + 1 << inside << p + 1 << shortened(p + 1, inside);
         }
-        // The file was cut below the message's end every time, so most writes cannot have finished.
-        QVERIFY(stopped > 0);
+    }
+
+    void writeWhileAnotherProgramShortens() {
+        QFETCH(int, step);
+        QFETCH(int, position);
+        QFETCH(qint64, cutTo);
+        QFETCH(qint64, written);
+        QFETCH(qint64, size);
+        QFETCH(QStringList, mentions);
+        QTemporaryDir dir;
+        const auto path = SaveContent(dir);
+        const auto moved = path.parent_path() / "moved.smc";
+        const auto message = HexBytes(Message);
+        int acted = 0;
+        std::error_code failed;
+        const WriteResult result = WriteMessageBytes(path, WriteStart, message, [&](std::int64_t at, ByteStep now) {
+            if (at != position || now != ByteStep(step))
+                return;
+            ++acted;
+            if (cutTo == MovedAway)
+                std::filesystem::rename(path, moved, failed);
+            else
+                std::filesystem::resize_file(path, static_cast<std::uintmax_t>(cutTo), failed);
+        });
+        QCOMPARE(acted, 1);
+        QVERIFY2(!failed, failed.message().c_str());
+        QCOMPARE(result.written, written);
+        QCOMPARE(result.ok(), mentions.isEmpty());
+        for (const QString& word : mentions)
+            QVERIFY2(QString::fromStdString(result.error).contains(word), result.error.c_str());
+        // The file's own bytes, the message's first `written` bytes from the start, and nothing past `size`.
+        auto expected = HexBytes(Content);
+        std::copy_n(message.begin(), written, expected.begin() + WriteStart - 1);
+        expected.resize(static_cast<std::size_t>(size));
+        QCOMPARE(FileHex(cutTo == MovedAway ? moved : path), QString::fromStdString(HexText(expected)));
+        QCOMPARE(std::filesystem::exists(path), cutTo != MovedAway);
     }
 
     void readOnlyFileIsNotWritten() {
