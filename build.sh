@@ -8,19 +8,28 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# Every Debian package the project needs, in one place.
-PACKAGES=(
+# Every Debian package the project needs, in one place, in parts by the command that needs them.
+# Building and starting the editor and the demo ROM: the compiler, CMake and Qt (Qt's CMake files look for
+# pkg-config and OpenGL).
+PACKAGES_RUN=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+)
+# Making the Debian package: CPack takes its dependencies from dpkg-shlibdeps and finds what to strip with file.
+PACKAGES_PACKAGE=(dpkg-dev file)
+# The rest, for the whole test suite and the benchmarks: the benchmark library, clang for the sanitizers and
+# fuzzing, the package checks, a virtual display, and the Windows cross-build.
+PACKAGES_TEST=(
     libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     llvm
     xvfb xauth
-    dpkg-dev file lintian appstream desktop-file-utils xdotool x11-utils
+    lintian appstream desktop-file-utils xdotool x11-utils
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     # looking at the windows on a virtual display, as for the screenshots in docs/
     openbox imagemagick
 )
+PACKAGES=("${PACKAGES_RUN[@]}" "${PACKAGES_PACKAGE[@]}" "${PACKAGES_TEST[@]}")
 # Only for ./build.sh windows: Wine is large, and the test command does not need it.
 WINDOWS_PACKAGES=(wine wine64)
 
@@ -118,7 +127,8 @@ run_fuzz_targets() {
 
 case "${1:-}" in
 run)
-    install_missing
+    # Only the packages that building and starting the editor need; the test command installs the rest.
+    install_missing "${PACKAGES_RUN[@]}"
     # Only what the editor needs, so that it starts soon; the tests are built by the test command.
     build build kyrel-script-editor demo_rom
     echo "Starting the editor; a demo ROM to open is at $(pwd)/build/demo.smc"
@@ -151,7 +161,7 @@ test)
     exit "$FAILED"
     ;;
 package)
-    install_missing
+    install_missing "${PACKAGES_RUN[@]}" "${PACKAGES_PACKAGE[@]}"
     build build kyrel-script-editor
     if ! cpack_output=$(cd build && cpack -G DEB 2>&1); then
         echo "$cpack_output" >&2

@@ -1,16 +1,44 @@
 # Starts the program where it has no display to show its window on: it says so in one line of its own, prints
 # nothing else, and ends with status 1.
-#   cmake -DPROGRAM=<kyrel-script-editor> -P NoDisplay.cmake
+#   cmake -DPROGRAM=<kyrel-script-editor> -DWORK_DIR=<scratch folder> -P NoDisplay.cmake
 
-set(expected "Kyrel: Script Editor needs a graphical display; none was found (DISPLAY is not set).\n")
-# Each case: the environment as `cmake -E env` arguments. Unset, and set but empty, both mean no display.
-set(cases "--unset=DISPLAY|--unset=WAYLAND_DISPLAY|--unset=QT_QPA_PLATFORM" "DISPLAY=|WAYLAND_DISPLAY=|QT_QPA_PLATFORM=")
-foreach(case IN LISTS cases)
-    string(REPLACE "|" ";" environment "${case}")
-    execute_process(COMMAND "${CMAKE_COMMAND}" -E env ${environment} "${PROGRAM}"
-                    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
-    if(NOT status STREQUAL "1" OR NOT out STREQUAL "" OR NOT err STREQUAL expected)
-        message(FATAL_ERROR "with ${case}: status ${status}\nstdout: '${out}'\nstderr: '${err}'")
+set(expected "Kyrel: Script Editor needs a graphical display, and none could be opened.\n")
+
+# A display number no X server holds here: neither its socket nor its lock file exists.
+foreach(number RANGE 4711 4811)
+    if(NOT EXISTS "/tmp/.X11-unix/X${number}" AND NOT EXISTS "/tmp/.X${number}-lock")
+        set(unreachable ":${number}")
+        break()
     endif()
 endforeach()
-message(STATUS "no display: status 1 and the one line, in both cases")
+if(NOT unreachable)
+    message(FATAL_ERROR "every display from :4711 to :4811 has a server")
+endif()
+
+# A library the xcb plugin needs that is no library, found first: the plugin is there but does not load.
+file(WRITE "${WORK_DIR}/broken-libraries/libQt6XcbQpa.so.6" "no library\n")
+set(libraries "${WORK_DIR}/broken-libraries")
+if(DEFINED ENV{LD_LIBRARY_PATH} AND NOT "$ENV{LD_LIBRARY_PATH}" STREQUAL "")
+    string(APPEND libraries ":$ENV{LD_LIBRARY_PATH}")
+endif()
+
+# Each case: the environment as arguments of `env`, after the display settings of the test run are taken away.
+# `env` runs the program in its own place, so an abort shows as such and not as status 1 (as `cmake -E env` has it).
+set(cases
+    "--unset=DISPLAY|--unset=WAYLAND_DISPLAY|--unset=QT_QPA_PLATFORM"
+    "DISPLAY=|WAYLAND_DISPLAY=|QT_QPA_PLATFORM="
+    "DISPLAY=${unreachable}"
+    "QT_QPA_PLATFORM=xcb|DISPLAY=${unreachable}"
+    "QT_QPA_PLATFORM=foo"
+    "QT_QPA_PLATFORM=xcb|DISPLAY=${unreachable}|LD_LIBRARY_PATH=${libraries}")
+foreach(case IN LISTS cases)
+    string(REPLACE "|" ";" environment "${case}")
+    execute_process(COMMAND env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+                            --unset=QT_QPA_PLATFORM_PLUGIN_PATH ${environment} "${PROGRAM}"
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
+    if(NOT status STREQUAL "1" OR NOT out STREQUAL "" OR NOT err STREQUAL expected)
+        message(FATAL_ERROR "with '${case}': status ${status}\nstdout: '${out}'\nstderr: '${err}'")
+    endif()
+endforeach()
+list(LENGTH cases count)
+message(STATUS "no display: status 1 and the one line, in all ${count} cases")

@@ -1,7 +1,8 @@
 # The program as a user starts it, and as its Debian package installs it.
 
 add_test(NAME no_display
-    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:kyrel-script-editor> -P ${CMAKE_CURRENT_LIST_DIR}/NoDisplay.cmake)
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:kyrel-script-editor> -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/no-display
+            -P ${CMAKE_CURRENT_LIST_DIR}/NoDisplay.cmake)
 
 # A sanitizer build is no build to ship, so only the normal build is packaged.
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT KYREL_SANITIZE)
