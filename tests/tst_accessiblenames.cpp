@@ -1,4 +1,5 @@
 // What a screen reader finds in each window: every control it can reach has a name, also those without a caption.
+#include "codec/CharTable.h"
 #include "editor/GameDialog.h"
 #include "windows/About.h"
 #include "windows/Other.h"
@@ -6,9 +7,13 @@
 #include <QAccessible>
 #include <QAction>
 #include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -60,6 +65,7 @@ private slots:
     void cleanup();
     void everyControlHasAName_data();
     void everyControlHasAName();
+    void otherLettersTellTheirBytes();
 };
 
 void TestAccessibleNames::cleanup() {
@@ -96,6 +102,32 @@ void TestAccessibleNames::everyControlHasAName() {
     for (const QString& name : someNames)
         QVERIFY2(reached.names.contains(name),
                  qPrintable(name + QStringLiteral(" not among: ") + reached.names.join(", ")));
+}
+
+// Read row by row, the Other Characters buttons follow their glyphs' bytes. Each tells its byte and, as its name,
+// the byte's text in the "ROM Text" pane: the seven whose glyphs all show as the same sign differ only by the byte.
+void TestAccessibleNames::otherLettersTellTheirBytes() {
+    Other* other = Other::ShowInstance();
+    QVERIFY(QTest::qWaitForWindowExposed(other));
+    QList<QPushButton*> letters = other->findChildren<QPushButton*>(QStringLiteral("Letter"));
+    QCOMPARE(letters.size(), Other::LetterCount);
+    std::sort(letters.begin(), letters.end(), [](const QPushButton* a, const QPushButton* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+
+    const QRegularExpression hex(QStringLiteral("\\b0x([0-9A-F]{2})\\b"));
+    int previous = -1;
+    for (QPushButton* letter : letters) {
+        QAccessibleInterface* told = QAccessible::queryAccessibleInterface(letter);
+        const QString description = told->text(QAccessible::Description);
+        const QRegularExpressionMatch match = hex.match(description);
+        QVERIFY2(match.hasMatch(), qPrintable(letter->text() + QStringLiteral(": ") + description));
+        const int byte = match.captured(1).toInt(nullptr, 16);
+        QVERIFY2(byte > previous, qPrintable(description));
+        QCOMPARE(told->text(QAccessible::Name),
+                 QString::fromStdU16String(kyrel::BuiltCharTable().Lookup(std::uint8_t(byte))));
+        previous = byte;
+    }
 }
 
 QTEST_MAIN(TestAccessibleNames)

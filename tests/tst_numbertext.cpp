@@ -26,6 +26,7 @@ private slots:
         QTest::newRow("bank start") << "483649" << QVariant(483649.0);
         QTest::newRow("blanks around") << "  42  " << QVariant(42.0);
         QTest::newRow("one blank each side") << " 12 " << QVariant(12.0);
+        QTest::newRow("tabs around, as pasted") << "\t5\t" << QVariant(5.0);
         QTest::newRow("minus") << "-3" << QVariant(-3.0);
         QTest::newRow("plus") << "+3" << QVariant(3.0);
         QTest::newRow("point") << "2.5" << QVariant(2.5);

@@ -13,6 +13,10 @@ class TestPlacement : public QObject {
 private slots:
     void fitInside_data();
     void fitInside();
+    void clientInside_data();
+    void clientInside();
+    void pushedUp_data();
+    void pushedUp();
     void mainWindowLiesOnItsScreen();
 };
 
@@ -43,6 +47,58 @@ void TestPlacement::fitInside() {
     QFETCH(QRect, available);
     QFETCH(QPoint, expected);
     QCOMPARE(FitInside(frame, available), expected);
+}
+
+// The frame around the client area comes along: a window moved back onto the screen keeps its title bar and border
+// on it, and its client area lies that much further in.
+void TestPlacement::clientInside_data() {
+    QTest::addColumn<QRect>("client");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("expected");
+
+    const QRect screen(0, 0, 1280, 1024);
+    const QMargins frame(4, 30, 4, 4);
+    QTest::newRow("no frame: as the frame would move")
+        << QRect(900, 200, 550, 405) << QMargins() << screen << QPoint(730, 200);
+    QTest::newRow("fits with its frame: stays") << QRect(239, 200, 550, 405) << frame << screen << QPoint(239, 200);
+    QTest::newRow("pushed up: the title bar stays on the screen")
+        << QRect(239, 10, 550, 405) << frame << screen << QPoint(239, 30);
+    QTest::newRow("pushed up below a panel")
+        << QRect(239, 10, 550, 405) << frame << QRect(0, 32, 1280, 992) << QPoint(239, 62);
+    QTest::newRow("pushed right: the border stays on the screen")
+        << QRect(-10, 200, 550, 405) << frame << screen << QPoint(4, 200);
+    QTest::newRow("off right and bottom: the frame's far edges on the screen")
+        << QRect(900, 700, 550, 405) << frame << screen << QPoint(726, 615);
+    QTest::newRow("taller than the area: the title bar shows")
+        << QRect(20, 190, 550, 415) << frame << QRect(0, 0, 800, 300) << QPoint(20, 30);
+}
+
+void TestPlacement::clientInside() {
+    QFETCH(QRect, client);
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, available);
+    QFETCH(QPoint, expected);
+    QCOMPARE(ClientInside(client, frame, available), expected);
+}
+
+// Before a window is shown the window system has told nothing of its frame (here it never does): the title bar Qt
+// draws stands in for it, so a window pushed up keeps room for it above the client area.
+void TestPlacement::pushedUp_data() {
+    QTest::addColumn<bool>("titleBar");
+    QTest::newRow("with a title bar") << true;
+    QTest::newRow("frameless: right to the top") << false;
+}
+
+void TestPlacement::pushedUp() {
+    QFETCH(bool, titleBar);
+    QWidget window(nullptr, titleBar ? Qt::Window : Qt::Window | Qt::FramelessWindowHint);
+    const QRect available = window.screen()->availableGeometry();
+    window.setGeometry(available.left() + 40, available.top() - 30, 200, 100);
+    KeepOnScreen(&window);
+    const int title = titleBar ? window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window) : 0;
+    QVERIFY(title > 0 || !titleBar);
+    QCOMPARE(window.geometry(), QRect(available.left() + 40, available.top() + title, 200, 100));
 }
 
 void TestPlacement::mainWindowLiesOnItsScreen() {

@@ -162,6 +162,15 @@ private slots:
         // The bytes kept with the read are those it decoded, the end code included.
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(result.bytes.data()), qsizetype(result.bytes.size())),
                  bytes.left(stop + (text.endsWith(QStringLiteral("\r\n\r\n")) ? 1 : 0)));
+
+        // Read from a file that ends where the bytes end, the message comes out the same: the read takes in as many
+        // bytes as the stop rule can reach, up to the file's last byte.
+        QTemporaryDir dir;
+        const ReadResult read = ReadMessage(SaveFile(dir, bytes), StateAt(Start), table, RuleOf(view, fini));
+        QVERIFY2(read.ok(), read.error.c_str());
+        QCOMPARE(Text(read), text);
+        QCOMPARE(read.state, result.state);
+        QVERIFY(read.bytes == result.bytes);
     }
 
     // Byte view counts bytes from the start of the read, not file positions.
@@ -262,7 +271,7 @@ private slots:
     }
 
     void errors_data() {
-        QTest::addColumn<QString>("file"); // "rom", "missing", "directory", "pipe", "unreadable" or "big"
+        QTest::addColumn<QString>("file"); // "rom", "empty", "missing", "directory", "pipe", "unreadable" or "big"
         QTest::addColumn<int>("readPos");
         QTest::addColumn<QStringList>("mentions");
 
@@ -277,6 +286,7 @@ private slots:
         QTest::newRow("position -5") << QStringLiteral("rom") << -5 << QStringList{QStringLiteral("-5")};
         QTest::newRow("position just past the end")
             << QStringLiteral("rom") << Start + 3 << QStringList{QString::number(Start + 3), size};
+        QTest::newRow("empty file") << QStringLiteral("empty") << 1 << QStringList{QStringLiteral("has 0 bytes.")};
         QTest::newRow("position far past the end")
             << QStringLiteral("rom") << 2147483647 << QStringList{QStringLiteral("2147483647"), size};
     }
@@ -295,6 +305,8 @@ private slots:
         } else if (file == u"pipe") {
             std::filesystem::remove(path);
             QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
+        } else if (file == u"empty") {
+            std::filesystem::resize_file(path, 0);
         } else if (file == u"big") {
             QFile big(QFile::decodeName(path.c_str()));
             if (!big.resize(qint64(1) << 31))

@@ -395,6 +395,14 @@ void TestWindows::aboutFocusAndTabOrder() {
     QCOMPARE(QApplication::focusWidget(), ok);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget(), showSplash);
+
+    // Once the focus leaves the box, the default frame goes back to "OK", also from "Show Splash Screen".
+    QWidget standIn;
+    standIn.show();
+    standIn.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&standIn));
+    QVERIFY(ok->isDefault());
+    QVERIFY(!showSplash->isDefault());
 }
 
 void TestWindows::aboutKeys_data() {

@@ -14,25 +14,32 @@ QPoint FitInside(const QRect& frame, const QRect& available) {
     return {x, y};
 }
 
+QPoint ClientInside(const QRect& client, const QMargins& frame, const QRect& available) {
+    const QRect outer = client.marginsAdded(frame);
+    return client.topLeft() + (FitInside(outer, available) - outer.topLeft());
+}
+
 void KeepOnScreen(QWidget* window) {
     const QRect client = window->geometry();
-    QRect frame = window->frameGeometry();
+    const QRect known = window->frameGeometry();
+    QMargins frame(client.left() - known.left(), client.top() - known.top(), known.right() - client.right(),
+                   known.bottom() - client.bottom());
     // Until the window is shown the window system has not told the size of its frame; the frame Qt itself draws
     // around a window (its title bar and border) stands in for it, so that the title bar, by which the user moves
     // the window, and the border stay on the screen too.
-    if (frame == client && !window->windowFlags().testFlag(Qt::FramelessWindowHint)) {
+    if (known == client && !window->windowFlags().testFlag(Qt::FramelessWindowHint)) {
         const QStyle* style = window->style();
         const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
         const int title = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
-        frame = client.marginsAdded(QMargins(border, title, border, border));
+        frame = QMargins(border, title, border, border);
     }
     QScreen* screen = QGuiApplication::screenAt(client.topLeft());
     if (!screen)
         screen = window->screen();
     if (!screen)
         return;
-    const QPoint to = FitInside(frame, screen->availableGeometry());
+    const QPoint to = ClientInside(client, frame, screen->availableGeometry());
     // setGeometry rather than move: the window keeps being placed by its client area, as it was.
-    if (to != frame.topLeft())
-        window->setGeometry(client.translated(to - frame.topLeft()));
+    if (to != client.topLeft())
+        window->setGeometry(QRect(to, client.size()));
 }

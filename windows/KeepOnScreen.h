@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 
@@ -8,6 +9,10 @@ class QWidget;
 // Where a window whose frame is `frame` goes so that it lies inside `available`: it moves no further than that
 // needs, and where it is wider or taller than the area, its top-left corner stays visible.
 [[nodiscard]] QPoint FitInside(const QRect& frame, const QRect& available);
+
+// Where a window's client area goes so that it lies inside `available` together with its frame, `frame` wide on
+// each side (the title bar on top): the frame moves as FitInside moves it, and the client area with it.
+[[nodiscard]] QPoint ClientInside(const QRect& client, const QMargins& frame, const QRect& available);
 
 // Moves a top-level window, placed but not yet shown, into the available area of the screen it opens on (the one
 // under its top-left corner, else its own), so that a large scale factor or a small screen hides none of it.
