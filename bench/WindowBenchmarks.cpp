@@ -34,7 +34,7 @@ public:
         if (!QTest::qWaitForWindowExposed(&m_dialog))
             qFatal("the main window was never shown");
         m_driver.Load(QString::fromStdString(BenchRom::Shared().Path().string()));
-        if (m_dialog.RomPath().isEmpty())
+        if (m_dialog.Session().RomPath().isEmpty())
             qFatal("the benchmark ROM did not load");
         BackToFirstMessage();
     }
@@ -45,7 +45,7 @@ public:
             m_driver.Click("Bank", true);
         m_driver.Click("Bank", true);
         QApplication::processEvents();
-        if (m_dialog.ViewStartPos() != BenchRom::Shared().Messages(2).front().start)
+        if (m_dialog.Session().ViewStartPos() != BenchRom::Shared().Messages(2).front().start)
             qFatal("bank 2 did not start at its first message");
     }
 
@@ -82,7 +82,7 @@ void IndexUpClick(benchmark::State& state) {
         ++clicks;
     }
     const auto& messages = BenchRom::Shared().Messages(2);
-    if (window.Dialog().ViewStartPos() != messages[static_cast<std::size_t>(clicks)].start)
+    if (window.Dialog().Session().ViewStartPos() != messages[static_cast<std::size_t>(clicks)].start)
         state.SkipWithError("the clicks did not step message by message");
 }
 BENCHMARK(IndexUpClick)->Unit(benchmark::kMicrosecond)->UseRealTime()->ComputeStatistics("min", kyrel::bench::Fastest);

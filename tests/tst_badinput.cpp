@@ -169,7 +169,7 @@ void TestBadInput::loadingAnUnusableFileIsQuiet() {
     const QString path = m_dir->filePath(QStringLiteral("small.smc"));
     QVERIFY(SyntheticRom(static_cast<std::size_t>(size)).Save(QFile::encodeName(path).toStdString()).ok());
     m_ui->Load(path);
-    QCOMPARE(m_dialog->RomPath(), path);
+    QCOMPARE(m_dialog->Session().RomPath(), path);
     QCOMPARE(m_ui->Pane(), QStringLiteral("First\n\n"));
     QVERIFY(m_boxes->Boxes().isEmpty());
     QCOMPARE(QFileInfo(path).size(), qint64(size));
@@ -250,8 +250,8 @@ void TestBadInput::byteCountsOutOfRange() {
     m_ui->Get<QLineEdit>("Fini")->setText(fini);
     m_ui->Press("Command5");
     QCOMPARE(m_ui->Pane(), QString(decoded, QLatin1Char('a')));
-    QCOMPARE(m_dialog->ReadPos(), 1);
-    QCOMPARE(m_dialog->NextMessagePos(), decoded + 2);
+    QCOMPARE(m_dialog->Session().ReadPos(), 1);
+    QCOMPARE(m_dialog->Session().NextMessagePos(), decoded + 2);
     QVERIFY(m_boxes->Boxes().isEmpty());
     QCOMPARE(FileBytes(), m_rom.Bytes());
     CheckStillWorks();
@@ -295,7 +295,7 @@ void TestBadInput::newTextOfEveryKind() {
         m_ui->Get<QLineEdit>("Begin")->setText(QString::number(start));
         m_ui->Press("Command5");
     }
-    QCOMPARE(m_dialog->ViewStartPos(), start);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), start);
     m_boxes->Clear();
     m_ui->Write(text);
 

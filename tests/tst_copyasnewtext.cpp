@@ -123,7 +123,7 @@ void TestCopyAsNewText::everyDemoMessageComesBackTheSame() {
             const qsizetype boxes = m_boxes->Boxes().size();
             CopyThroughMenu();
             ++messages;
-            position = m_dialog->NextMessagePos();
+            position = m_dialog->Session().NextMessagePos();
             if (m_boxes->Boxes().size() > boxes) {
                 // Bytes without a typed form: the box says so, and such a copy is not written back.
                 ++withLeftOut;

@@ -281,16 +281,16 @@ void TestGameDialog::startsWithMenusAndState() {
     m_dialog->findChild<QAction*>(QStringLiteral("readme"))->trigger();
     QVERIFY(m_boxes->Boxes().isEmpty());
 
-    QCOMPARE(m_dialog->ReadPos(), Bank1Start);
-    QCOMPARE(m_dialog->NextMessagePos(), 0);
-    QCOMPARE(m_dialog->ViewStartPos(), 0);
-    QCOMPARE(m_dialog->BankStart(0), 0);
-    QCOMPARE(m_dialog->BankStart(1), 483649);
-    QCOMPARE(m_dialog->BankStart(2), 918210);
-    QCOMPARE(m_dialog->BankStart(3), 0);
-    QVERIFY(m_dialog->RomPath().isEmpty());
-    QCOMPARE(m_dialog->CharTable().Lookup(0x00), std::u16string(u"A"));
-    QVERIFY(!m_dialog->CharTable().PendingArgument());
+    QCOMPARE(m_dialog->Session().ReadPos(), Bank1Start);
+    QCOMPARE(m_dialog->Session().NextMessagePos(), 0);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), 0);
+    QCOMPARE(m_dialog->Session().BankStart(0), 0);
+    QCOMPARE(m_dialog->Session().BankStart(1), 483649);
+    QCOMPARE(m_dialog->Session().BankStart(2), 918210);
+    QCOMPARE(m_dialog->Session().BankStart(3), 0);
+    QVERIFY(m_dialog->Session().RomPath().isEmpty());
+    QCOMPARE(m_dialog->Session().CharTable().Lookup(0x00), std::u16string(u"A"));
+    QVERIFY(!m_dialog->Session().CharTable().PendingArgument());
 }
 
 void TestGameDialog::startsWithTabOrder() {
@@ -452,12 +452,12 @@ void TestGameDialog::textBoxesHaveNoLengthLimit() {
 
 void TestGameDialog::loadsThroughTheFileDialog() {
     Load(m_romPath);
-    QCOMPARE(m_dialog->RomPath(), m_romPath);
+    QCOMPARE(m_dialog->Session().RomPath(), m_romPath);
     QCOMPARE(Pane(), Shown(1, 1));
     QVERIFY(Get<QPushButton>("Command3")->isEnabled());
-    QCOMPARE(m_dialog->ViewStartPos(), Bank1Start);
-    QCOMPARE(m_dialog->ReadPos(), EndOf(Bank1Start, 1, 1));
-    QCOMPARE(m_dialog->NextMessagePos(), EndOf(Bank1Start, 1, 1) + 1);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), Bank1Start);
+    QCOMPARE(m_dialog->Session().ReadPos(), EndOf(Bank1Start, 1, 1));
+    QCOMPARE(m_dialog->Session().NextMessagePos(), EndOf(Bank1Start, 1, 1) + 1);
     // Loading does not go through the refresh, so the hidden boxes keep their texts.
     QCOMPARE(Get<QLineEdit>("Begin")->text(), QStringLiteral("1"));
 
@@ -469,26 +469,26 @@ void TestGameDialog::loadsThroughTheFileDialog() {
 
 void TestGameDialog::cancelledDialogLoadsNothing() {
     Load(QString());
-    QVERIFY(m_dialog->RomPath().isEmpty());
+    QVERIFY(m_dialog->Session().RomPath().isEmpty());
     QVERIFY(!Get<QPushButton>("Command3")->isEnabled());
 
     Load(m_romPath);
     const QString before = Pane();
     Load(QString());
-    QCOMPARE(m_dialog->RomPath(), m_romPath);
+    QCOMPARE(m_dialog->Session().RomPath(), m_romPath);
     QCOMPARE(Pane(), before);
 }
 
 void TestGameDialog::unreadableChoiceEndsQuietly() {
     Load(m_romPath);
-    const auto positions = std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos());
+    const auto positions = std::tuple(m_dialog->Session().ReadPos(), m_dialog->Session().NextMessagePos(), m_dialog->Session().ViewStartPos());
     // Too short to reach the first bank.
     const QString shortRom = m_dir->filePath(QStringLiteral("short.smc"));
     QVERIFY(SyntheticRom(1000).Save(QFile::encodeName(shortRom).toStdString()).ok());
     Load(shortRom);
-    QCOMPARE(m_dialog->RomPath(), shortRom);
+    QCOMPARE(m_dialog->Session().RomPath(), shortRom);
     QCOMPARE(Pane(), Shown(1, 1));
-    QCOMPARE(std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos()), positions);
+    QCOMPARE(std::tuple(m_dialog->Session().ReadPos(), m_dialog->Session().NextMessagePos(), m_dialog->Session().ViewStartPos()), positions);
     QVERIFY(m_boxes->Boxes().isEmpty());
 }
 
@@ -497,7 +497,7 @@ void TestGameDialog::unreadableChoiceEndsQuietly() {
 void TestGameDialog::indexUpAfterSwitchReadsTheSecondMessage() {
     Load(m_romPath);
     m_dialog->findChild<QAction*>(QStringLiteral("ViewByIndex"))->trigger();
-    QCOMPARE(m_dialog->ReadPos(), Bank1Start);
+    QCOMPARE(m_dialog->Session().ReadPos(), Bank1Start);
     QCOMPARE(Pane(), Shown(1, 1)); // the switch itself reads nothing
     Click("Index", true);
     // The nested read takes the whole first message, so the spinner's own read shows the second.
@@ -513,7 +513,7 @@ void TestGameDialog::indexUpStepsThroughMessages() {
         Click("Index", true);
         QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QString::number(i));
         QCOMPARE(Pane(), Shown(1, i));
-        QCOMPARE(m_dialog->ViewStartPos(), start);
+        QCOMPARE(m_dialog->Session().ViewStartPos(), start);
         start = EndOf(start, 1, i) + 1;
     }
 }
@@ -525,8 +525,8 @@ void TestGameDialog::indexDownRereadsTheTerminator() {
     Click("Index", false);
     QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
     QCOMPARE(Pane(), Terminator);
-    QCOMPARE(m_dialog->ViewStartPos(), end);
-    QCOMPARE(m_dialog->NextMessagePos(), end + 1);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), end);
+    QCOMPARE(m_dialog->Session().NextMessagePos(), end + 1);
     // Down from 1 wraps the counter; the messages do not go back.
     Click("Index", false);
     QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("672"));
@@ -545,7 +545,7 @@ void TestGameDialog::indexDownAfterSwitchShowsTerminatorOfFirstMessage() {
     Click("Index", false);
     // The nested read decodes bank 1's first message; the spinner then rereads from its end code.
     QCOMPARE(Pane(), Terminator);
-    QCOMPARE(m_dialog->ViewStartPos(), EndOf(Bank1Start, 1, 1));
+    QCOMPARE(m_dialog->Session().ViewStartPos(), EndOf(Bank1Start, 1, 1));
     QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("2"));
     Click("Index", true);
     QCOMPARE(Pane(), Shown(1, 2));
@@ -613,7 +613,7 @@ void TestGameDialog::bankChange() {
     QCOMPARE(Get<QLineEdit>("BankNo")->text(), after);
     QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
     QCOMPARE(Pane(), Shown(bankShown, 1));
-    QCOMPARE(m_dialog->ViewStartPos(), bankShown == 1 ? Bank1Start : Bank2Start);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), bankShown == 1 ? Bank1Start : Bank2Start);
     QVERIFY(m_boxes->Boxes().isEmpty());
 }
 
@@ -621,11 +621,11 @@ void TestGameDialog::indexUpStopsAtBank1Index75() {
     Load(m_romPath);
     Type("IndexNo", QStringLiteral("75"));
     const QString pane = Pane();
-    const auto positions = std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos());
+    const auto positions = std::tuple(m_dialog->Session().ReadPos(), m_dialog->Session().NextMessagePos(), m_dialog->Session().ViewStartPos());
     Click("Index", true);
     QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("75"));
     QCOMPARE(Pane(), pane);
-    QCOMPARE(std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos()), positions);
+    QCOMPARE(std::tuple(m_dialog->Session().ReadPos(), m_dialog->Session().NextMessagePos(), m_dialog->Session().ViewStartPos()), positions);
 
     Type("BankNo", QStringLiteral("2"));
     Type("IndexNo", QStringLiteral("75"));
@@ -662,19 +662,19 @@ void TestGameDialog::typedIndexIsClamped() {
     QFETCH(QString, after);
     Load(m_romPath);
     Click("Index", true);
-    const std::int32_t terminator = m_dialog->ReadPos();
+    const std::int32_t terminator = m_dialog->Session().ReadPos();
     Type("IndexNo", typed);
     QCOMPARE(Get<QLineEdit>("IndexNo")->text(), after);
     // A typed index selects nothing: the read starts again on the end code of the message shown.
     QCOMPARE(Pane(), Terminator);
-    QCOMPARE(m_dialog->ViewStartPos(), terminator);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), terminator);
 }
 
 void TestGameDialog::noNumberInABoxChangesNothing() {
     Load(m_romPath);
     Click("Index", true);
     const QString pane = Pane();
-    const auto positions = std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos());
+    const auto positions = std::tuple(m_dialog->Session().ReadPos(), m_dialog->Session().NextMessagePos(), m_dialog->Session().ViewStartPos());
     // Each arrow that needs the box's number does nothing while the box holds none.
     const std::pair<const char*, std::vector<std::pair<const char*, bool>>> cases[] = {
         {"BankNo", {{"Bank", true}, {"Bank", false}, {"Index", true}}},
@@ -688,7 +688,7 @@ void TestGameDialog::noNumberInABoxChangesNothing() {
                 Click(spinner, up);
             QCOMPARE(Get<QLineEdit>(box)->text(), text);
             QCOMPARE(Pane(), pane);
-            QCOMPARE(std::tuple(m_dialog->ReadPos(), m_dialog->NextMessagePos(), m_dialog->ViewStartPos()), positions);
+            QCOMPARE(std::tuple(m_dialog->Session().ReadPos(), m_dialog->Session().NextMessagePos(), m_dialog->Session().ViewStartPos()), positions);
         }
         Get<QLineEdit>(box)->blockSignals(true);
         Get<QLineEdit>(box)->setText(QStringLiteral("1"));
@@ -713,24 +713,24 @@ void TestGameDialog::byteViewReadsFromBegin() {
     for (const char* name : {"Label5", "Label6", "Bank", "Index", "BankNo", "IndexNo"})
         QVERIFY2(!Get<QWidget>(name)->isVisible(), name);
     QCOMPARE(Pane(), Shown(1, 2));
-    QCOMPARE(m_dialog->ReadPos(), second);
+    QCOMPARE(m_dialog->Session().ReadPos(), second);
 
     // A count of bytes, not an end position: three bytes from the start of "B1M2".
     Type("Fini", QStringLiteral("3"));
     QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
     QCOMPARE(Pane(), QStringLiteral("B1M"));
-    QCOMPARE(m_dialog->ReadPos(), second);
-    QCOMPARE(m_dialog->NextMessagePos(), second + 4);
+    QCOMPARE(m_dialog->Session().ReadPos(), second);
+    QCOMPARE(m_dialog->Session().NextMessagePos(), second + 4);
 }
 
 void TestGameDialog::byteViewBeforeLoadReadsFromFirstByte() {
     m_dialog->ViewByByte_Click();
-    QCOMPARE(m_dialog->ReadPos(), 1);
+    QCOMPARE(m_dialog->Session().ReadPos(), 1);
     QCOMPARE(Pane(), QString());
     Load(m_romPath);
     // 200 bytes of the zero filler, each the letter A.
     QCOMPARE(Pane(), QString(200, QLatin1Char('A')));
-    QCOMPARE(m_dialog->ReadPos(), 1);
+    QCOMPARE(m_dialog->Session().ReadPos(), 1);
 }
 
 void TestGameDialog::refreshClampsFini_data() {
@@ -767,7 +767,7 @@ void TestGameDialog::refreshClampsFini() {
     Type("Fini", fini);
     QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
     QCOMPARE(Get<QLineEdit>("Fini")->text(), after);
-    QCOMPARE(m_dialog->ViewStartPos(), std::int32_t(std::nearbyint(begin.toDouble())));
+    QCOMPARE(m_dialog->Session().ViewStartPos(), std::int32_t(std::nearbyint(begin.toDouble())));
     QVERIFY(m_boxes->Boxes().isEmpty());
 }
 
@@ -791,14 +791,14 @@ void TestGameDialog::beginIsKeptAboveZero() {
     Get<QLineEdit>("Begin")->setText(typed);
     QCOMPARE(Get<QLineEdit>("Begin")->text(), after);
     // Correcting the box reads nothing and moves nothing.
-    QCOMPARE(m_dialog->ReadPos(), 1);
+    QCOMPARE(m_dialog->Session().ReadPos(), 1);
 }
 
 void TestGameDialog::readBeforeFirstByteWarnsOnce() {
     Load(m_romPath);
     m_dialog->ViewByByte_Click();
     const QString pane = Pane();
-    const std::int32_t viewStart = m_dialog->ViewStartPos();
+    const std::int32_t viewStart = m_dialog->Session().ViewStartPos();
     // Pasted at once (typed key by key, its first "0" would turn into "1"): greater than 0, so it stays, and it
     // rounds to position 0.
     Get<QLineEdit>("Begin")->setText(QStringLiteral("0.3"));
@@ -807,23 +807,23 @@ void TestGameDialog::readBeforeFirstByteWarnsOnce() {
     QVERIFY(m_boxes->Boxes().constFirst().text.contains(QStringLiteral("Position 0")));
     QCOMPARE(m_boxes->Boxes().constFirst().icon, QMessageBox::Warning);
     QCOMPARE(Pane(), pane);
-    QCOMPARE(m_dialog->ViewStartPos(), viewStart);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), viewStart);
 }
 
 void TestGameDialog::removedRomWarnsOncePerAction() {
     Load(m_romPath);
     Click("Index", true);
     const QString pane = Pane();
-    const auto next = m_dialog->NextMessagePos();
-    const auto viewStart = m_dialog->ViewStartPos();
+    const auto next = m_dialog->Session().NextMessagePos();
+    const auto viewStart = m_dialog->Session().ViewStartPos();
     QVERIFY(QFile::remove(m_romPath));
 
     Click("Index", true); // two reads fail inside this one click
     QCOMPARE(m_boxes->Boxes().size(), 1);
     QVERIFY(m_boxes->Boxes().constFirst().text.contains(m_romPath));
     QCOMPARE(Pane(), pane);
-    QCOMPARE(m_dialog->NextMessagePos(), next);
-    QCOMPARE(m_dialog->ViewStartPos(), viewStart);
+    QCOMPARE(m_dialog->Session().NextMessagePos(), next);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), viewStart);
 
     Click("Bank", true);
     QCOMPARE(m_boxes->Boxes().size(), 2);
@@ -836,7 +836,7 @@ void TestGameDialog::removedRomWarnsOncePerAction() {
 void TestGameDialog::writesExactBytesAtViewStart() {
     Load(m_romPath);
     Click("Index", true);
-    const std::int32_t start = m_dialog->ViewStartPos();
+    const std::int32_t start = m_dialog->Session().ViewStartPos();
     Type("OffSet", QStringLiteral("12345"));
     Write(QStringLiteral("the"));
 
@@ -845,8 +845,8 @@ void TestGameDialog::writesExactBytesAtViewStart() {
     expected[start] = 0x7F;
     QCOMPARE(FileBytes(), expected);
     QCOMPARE(Pane(), QStringLiteral("the\n\n"));
-    QCOMPARE(m_dialog->ViewStartPos(), start);
-    QCOMPARE(m_dialog->EncoderState().BreakMode, std::uint8_t(0));
+    QCOMPARE(m_dialog->Session().ViewStartPos(), start);
+    QCOMPARE(m_dialog->Session().EncoderState().BreakMode, std::uint8_t(0));
     QVERIFY(Get<QPushButton>("Command3")->isEnabled());
     QCOMPARE(Get<QPlainTextEdit>("text3")->toPlainText(), QStringLiteral("the"));
     QVERIFY(m_boxes->Boxes().isEmpty());
@@ -944,7 +944,7 @@ void TestGameDialog::writePastTheEndIsRefused() {
     const auto size = static_cast<qint64>(m_rom.Bytes().size());
     Type("Begin", QString::number(size - 1));
     QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
-    QCOMPARE(m_dialog->ViewStartPos(), size - 1);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), size - 1);
     Write(QStringLiteral("Hello!"));
     QCOMPARE(m_boxes->Boxes().size(), 1);
     const QString said = m_boxes->Boxes().constFirst().text;

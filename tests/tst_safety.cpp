@@ -151,7 +151,7 @@ void TestSafety::failedLoadDisablesWriting() {
     else
         QVERIFY(MakePipe(other));
     m_driver->Load(other);
-    QCOMPARE(m_dialog->RomPath(), other);
+    QCOMPARE(m_dialog->Session().RomPath(), other);
     QCOMPARE(m_driver->Pane(), shown);
     auto* write = m_driver->Get<QPushButton>("Command3");
     QVERIFY(!write->isEnabled());
@@ -204,7 +204,7 @@ void TestSafety::byteViewShowsTheWrittenMessage() {
     m_driver->Write(QStringLiteral("Hi"));
     QCOMPARE(m_boxes->Boxes().size(), 0);
     QCOMPARE(m_driver->Pane(), QStringLiteral("Hi\n\n"));
-    QCOMPARE(m_dialog->ViewStartPos(), Bank1Start + 6);
+    QCOMPARE(m_dialog->Session().ViewStartPos(), Bank1Start + 6);
 }
 
 // The encoder gets the characters as typed: a no-break space has no code and is left out; only the pane's own
