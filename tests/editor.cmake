@@ -21,3 +21,6 @@ set_tests_properties(tst_placement PROPERTIES ENVIRONMENT
 
 kyrel_add_test(tst_copyasnewtext)
 target_link_libraries(tst_copyasnewtext PRIVATE kyrel_editor_driver)
+
+kyrel_add_test(tst_reports)
+target_link_libraries(tst_reports PRIVATE kyrel_editor)
