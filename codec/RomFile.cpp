@@ -207,4 +207,12 @@ SizeResult RomFileSize(const std::filesystem::path& path) {
     return file.Size();
 }
 
+RomLayout LayoutOfSize(std::int64_t size) {
+    constexpr std::int64_t KiB = 1024;
+    constexpr std::int64_t CopierHeader = 512;
+    if (size % KiB == CopierHeader)
+        return RomLayout::Headered;
+    return size > 0 && size % KiB == 0 ? RomLayout::WithoutHeader : RomLayout::OddSize;
+}
+
 } // namespace kyrel

@@ -72,4 +72,13 @@ struct [[nodiscard]] Stretch {
 // The size of a regular file that can be opened for reading.
 [[nodiscard]] SizeResult RomFileSize(const std::filesystem::path& path);
 
+// What a file's size tells of its layout. Cartridge images are whole multiples of 1 KiB, and the editor's positions
+// count the 512-byte copier header in front of them; a file without it puts every message 512 bytes earlier.
+enum class RomLayout {
+    Headered,      // 512 bytes more than a whole number of KiB: the file the positions are made for
+    WithoutHeader, // a whole number of KiB: the cartridge image without its copier header
+    OddSize,       // neither: no cartridge image has that size
+};
+[[nodiscard]] RomLayout LayoutOfSize(std::int64_t size);
+
 } // namespace kyrel

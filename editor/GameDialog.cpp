@@ -174,6 +174,9 @@ void GameDialog::Command1_Click() {
     // another file, so nothing may be written until a read of this one works.
     if (ReadMessage())
         Command3->setEnabled(false);
+    // Loaded all the same: the user may know what the file is, but must know where its messages show from.
+    else if (const QString warning = m_session.LayoutWarning(); !warning.isEmpty())
+        Warn(warning);
 }
 
 void GameDialog::FileOpen_Click() {

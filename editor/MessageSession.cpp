@@ -5,6 +5,7 @@
 #include "codec/TypedText.h"
 #include "editor/Reports.h"
 
+#include <QDir>
 #include <QFile>
 
 std::filesystem::path ToFsPath(const QString& path) {
@@ -31,6 +32,18 @@ MessageSession::MessageSession() {
     m_positions.NextMessagePos = 0;
     m_bankStart[1] = kyrel::Bank1Start;
     m_bankStart[2] = kyrel::Bank2Start;
+}
+
+void MessageSession::SetRomPath(const QString& path) {
+    m_romPath = path;
+    m_layoutAgreed = false;
+}
+
+QString MessageSession::LayoutWarning() const {
+    const kyrel::SizeResult size = kyrel::RomFileSize(ToFsPath(m_romPath));
+    if (!size.ok() || kyrel::LayoutOfSize(size.size) == kyrel::RomLayout::Headered)
+        return {};
+    return Reports::LayoutWarning(QDir::toNativeSeparators(m_romPath), kyrel::LayoutOfSize(size.size), size.size);
 }
 
 MessageSession::Read MessageSession::ReadMessage(const kyrel::StopRule& rule) {
@@ -60,13 +73,24 @@ MessageSession::WritePlan MessageSession::PlanWrite(const QString& text) {
         plan.refusal = Reports::WriteFailed(plan.start, refused, needed);
         return plan;
     }
+    QStringList reasons;
+    if (const kyrel::SizeResult size = kyrel::RomFileSize(path); size.ok() && !m_layoutAgreed) {
+        const kyrel::RomLayout layout = kyrel::LayoutOfSize(size.size);
+        plan.asksLayout = layout != kyrel::RomLayout::Headered;
+        if (plan.asksLayout)
+            reasons << Reports::LayoutRisk(QDir::toNativeSeparators(m_romPath), layout);
+    }
     const kyrel::MessageLength old = kyrel::MeasureMessage(path, plan.start, needed);
     if (old.ok() && old.terminated && needed > old.bytes)
-        plan.question = Reports::LongerText(needed, plan.start, old.bytes);
+        reasons << Reports::LongerText(needed, plan.start, old.bytes);
+    if (!reasons.isEmpty())
+        plan.question = Reports::WriteQuestion(reasons);
     return plan;
 }
 
 QString MessageSession::Write(const WritePlan& plan) {
+    // Asked once: further writes into the same ROM go ahead as usual.
+    m_layoutAgreed = m_layoutAgreed || plan.asksLayout;
     const kyrel::WriteResult result = kyrel::WriteMessageBytes(ToFsPath(m_romPath), plan.start, plan.bytes);
     if (result.ok())
         return {};

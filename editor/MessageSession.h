@@ -35,7 +35,11 @@ public:
     [[nodiscard]] const std::vector<std::uint8_t>& ReadBytes() const { return m_readBytes; }
     [[nodiscard]] std::int32_t ReadBytesStart() const { return m_readBytesStart; }
 
-    void SetRomPath(const QString& path) { m_romPath = path; }
+    // A ROM chosen by the user: writes into it ask again whether its layout is what the positions assume.
+    void SetRomPath(const QString& path);
+    // The warning for a ROM whose size says it is not laid out as the editor's positions assume; empty when it
+    // is, or when its size cannot be known.
+    [[nodiscard]] QString LayoutWarning() const;
     void SetReadPos(std::int32_t position) { m_positions.ReadPos = position; }
     // The index arrow's step: the next read starts where the last one said the next message does.
     void StepToNextMessage() { m_positions.ReadPos = m_positions.NextMessagePos; }
@@ -53,7 +57,8 @@ public:
         std::int32_t start = 0;
         std::vector<std::uint8_t> bytes;
         QString refusal;  // set: nothing may be written, and this says why
-        QString question; // set: the user must agree first (the text overwrites the bytes after the message)
+        QString question; // set: the user must agree first, for the reasons it gives
+        bool asksLayout = false;
     };
     // Encodes the typed text (never empty) and checks everything a write of it needs, touching nothing.
     [[nodiscard]] WritePlan PlanWrite(const QString& text);
@@ -80,6 +85,8 @@ private:
     kyrel::EncoderState m_encoder;
     std::vector<std::uint8_t> m_readBytes;
     std::int32_t m_readBytesStart = 0;
+    // The user agreed to write into this ROM although its layout is not what the positions assume.
+    bool m_layoutAgreed = false;
 };
 
 // The path as the file layer takes it: UTF-16 on Windows, the local 8-bit encoding elsewhere.

@@ -29,11 +29,37 @@ QString Reports::ReadFailed(const QString& reason) {
 
 QString Reports::LongerText(std::int64_t needed, std::int32_t start, std::int64_t oldBytes) {
     return tr("The new text needs %1, but the message at position %2 has only %3.\n\n"
-              "Writing it overwrites the %4 after that message. Write it anyway?")
+              "Writing it overwrites the %4 after that message.")
         .arg(Bytes(needed))
         .arg(start)
         .arg(Bytes(oldBytes))
         .arg(Bytes(needed - oldBytes));
+}
+
+QString Reports::LayoutRisk(const QString& fileName, kyrel::RomLayout layout) {
+    const QString what = layout == kyrel::RomLayout::WithoutHeader
+                             ? tr("\"%1\" seems to lack its 512-byte copier header").arg(fileName)
+                             : tr("\"%1\" has a size no cartridge image has").arg(fileName);
+    return tr("%1, so the message shown may not be the one at this position, and the new text may overwrite "
+              "other data of the game.")
+        .arg(what);
+}
+
+QString Reports::WriteQuestion(const QStringList& reasons) {
+    return reasons.join(QStringLiteral("\n\n")) + tr(" Write it anyway?");
+}
+
+QString Reports::LayoutWarning(const QString& fileName, kyrel::RomLayout layout, std::int64_t size) {
+    const QString what =
+        layout == kyrel::RomLayout::WithoutHeader
+            ? tr("\"%1\" seems to lack the 512-byte copier header of the headered \".smc\" file: it holds %2, a "
+                 "whole number of KiB.")
+            : tr("\"%1\" has a size no cartridge image has: it holds %2, and a headered \".smc\" file holds 512 "
+                 "bytes more than a whole number of KiB.");
+    return what.arg(fileName, Bytes(size)) +
+           tr("\n\nThe editor's positions count that header, so messages will show from the wrong place, and "
+              "a write would land where the message shown is not. Open the headered \".smc\" file of the game "
+              "instead.");
 }
 
 QString Reports::WriteFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/RomFile.h"
 #include "codec/RomWriter.h"
 #include "codec/TypedText.h"
 
@@ -19,8 +20,14 @@ public:
     [[nodiscard]] static QString Bytes(std::int64_t count);
 
     [[nodiscard]] static QString ReadFailed(const QString& reason);
-    // A new text longer than the message it replaces: the question asked before its bytes overwrite the next.
+    // Why a write needs the user's agreement: a new text longer than the message it replaces overwrites the next.
     [[nodiscard]] static QString LongerText(std::int64_t needed, std::int32_t start, std::int64_t oldBytes);
+    // Why a write needs the user's agreement: the file is not laid out as the editor's positions assume.
+    [[nodiscard]] static QString LayoutRisk(const QString& fileName, kyrel::RomLayout layout);
+    // One question for every reason a write needs the user's agreement.
+    [[nodiscard]] static QString WriteQuestion(const QStringList& reasons);
+    // The warning on loading a file that is not laid out as the editor's positions assume.
+    [[nodiscard]] static QString LayoutWarning(const QString& fileName, kyrel::RomLayout layout, std::int64_t size);
     // A write that was refused (nothing written) or stopped after some bytes.
     [[nodiscard]] static QString WriteFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed);
     // What the user must know after "Copy as New Text", or nothing. `needed` is what writing the copy back takes

@@ -31,10 +31,10 @@ void TestReports::sentence_data() {
            "without its end code.\n\nIt got shorter.";
 
     QTest::newRow("longer by one byte")
-        << Reports::LongerText(6, 483649, 5)
+        << Reports::WriteQuestion({Reports::LongerText(6, 483649, 5)})
         << "The new text needs 6 bytes, but the message at position 483649 has only 5 bytes.\n\nWriting it "
            "overwrites the 1 byte after that message. Write it anyway?";
-    QTest::newRow("one byte message") << Reports::LongerText(3, 10, 1)
+    QTest::newRow("one byte message") << Reports::WriteQuestion({Reports::LongerText(3, 10, 1)})
                                       << "The new text needs 3 bytes, but the message at position 10 has only 1 "
                                          "byte.\n\nWriting it overwrites the 2 bytes after that message. Write it "
                                          "anyway?";
