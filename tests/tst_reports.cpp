@@ -38,6 +38,13 @@ void TestReports::sentence_data() {
                                       << "The new text needs 3 bytes, but the message at position 10 has only 1 "
                                          "byte.\n\nWriting it overwrites the 2 bytes after that message. Write it "
                                          "anyway?";
+    QTest::newRow("file without its header, and a longer text")
+        << Reports::WriteQuestion({Reports::LayoutRisk(QStringLiteral("/roms/q.sfc"), kyrel::RomLayout::WithoutHeader),
+                                   Reports::LongerText(3, 10, 2)})
+        << "\"/roms/q.sfc\" seems to lack its 512-byte copier header, so the message shown may not be the one at "
+           "this position, and the new text may overwrite other data of the game.\n\nThe new text needs 3 bytes, "
+           "but the message at position 10 has only 2 bytes.\n\nWriting it overwrites the 1 byte after that "
+           "message. Write it anyway?";
 
     const QString copied = QStringLiteral("The message was copied as new text.\n\n");
     kyrel::TypedText whole{u"Hi", {}, true};

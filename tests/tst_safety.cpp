@@ -43,6 +43,8 @@ private slots:
     void questionCountsArgumentBytes_data();
     void questionCountsArgumentBytes();
     void allFilesListsNamesWithoutADot();
+    void romWithoutItsHeaderIsNamed_data();
+    void romWithoutItsHeaderIsNamed();
 
 private:
     QString Said() const { return m_boxes->Boxes().isEmpty() ? QString() : m_boxes->Boxes().constLast().text; }
@@ -285,6 +287,58 @@ void TestSafety::allFilesListsNamesWithoutADot() {
     m_driver->Press("Command1");
     QCOMPARE(captions, (QStringList{QStringLiteral("SMC Rom Format (*.smc)"), QStringLiteral("All Files (*.*)")}));
     QVERIFY(listed);
+}
+
+// The positions count the 512-byte copier header: a file whose size shows none is named on load, and nothing is
+// written into it before the user agreed once.
+void TestSafety::romWithoutItsHeaderIsNamed_data() {
+    QTest::addColumn<int>("cut");       // bytes taken from the front of the demo ROM
+    QTest::addColumn<int>("added");     // bytes added at its end
+    QTest::addColumn<QString>("named"); // in the warning on load and the question before a write; empty: neither
+    QTest::newRow("headered demo ROM") << 0 << 0 << "";
+    QTest::newRow("demo ROM without its header") << 512 << 0 << "copier header";
+    QTest::newRow("odd size") << 0 << 100 << "no cartridge image";
+    // Too small to hold the first bank: the load ends quietly, and byte view reads it.
+    QTest::newRow("tiny file") << 1024 * 1024 << 88 << "no cartridge image";
+}
+
+void TestSafety::romWithoutItsHeaderIsNamed() {
+    QFETCH(int, cut);
+    QFETCH(int, added);
+    QFETCH(QString, named);
+    const Bytes demo = kyrel::testing::MakeDemoRom().Bytes();
+    SyntheticRom rom(demo.size() - static_cast<std::size_t>(cut) + static_cast<std::size_t>(added), 0x01);
+    rom.Put(1, Bytes(demo.begin() + cut, demo.end()));
+    const QString path = Save(QStringLiteral("quillmere.sfc"), rom);
+    m_driver->Load(path);
+    const bool loaded = m_driver->Get<QPushButton>("Command3")->isEnabled();
+    QCOMPARE(loaded, cut < 1024 * 1024);
+    QCOMPARE(m_boxes->Boxes().size(), loaded && !named.isEmpty() ? 1 : 0);
+    if (!m_boxes->Boxes().isEmpty()) {
+        QVERIFY2(Said().contains(named) && Said().contains(path) && Said().contains(QStringLiteral("\".smc\"")),
+                 qPrintable(Said()));
+        QCOMPARE(m_boxes->Boxes().constFirst().icon, QMessageBox::Warning);
+    }
+    if (!loaded)
+        m_driver->Choose("ViewByByte");
+
+    // Answered No, nothing is written; answered Yes, this write and the next go ahead, and only the first asks.
+    m_boxes->Clear();
+    m_boxes->SetAnswer(QMessageBox::No);
+    m_driver->Write(QStringLiteral("Hi"));
+    if (!named.isEmpty()) {
+        QCOMPARE(m_boxes->Boxes().size(), 1);
+        QVERIFY2(Said().contains(named) && Said().endsWith(QStringLiteral("Write it anyway?")), qPrintable(Said()));
+        QCOMPARE(m_boxes->Boxes().constFirst().defaultButton, QMessageBox::No);
+        QCOMPARE(FileBytes(path), rom.Bytes());
+        m_boxes->SetAnswer(QMessageBox::Yes);
+        m_driver->Write(QStringLiteral("Hi"));
+    }
+    m_boxes->Clear();
+    m_driver->Write(QStringLiteral("Hi"));
+    QVERIFY(m_boxes->Boxes().isEmpty());
+    const std::int32_t start = m_dialog->Session().ViewStartPos();
+    QCOMPARE(FileBytes(path)[static_cast<std::size_t>(start - 1)], std::uint8_t(0x07));
 }
 
 QTEST_MAIN(TestSafety)
