@@ -27,7 +27,7 @@ QString ForDisplay(const std::u16string& text) {
 
 } // namespace
 
-MessageSession::MessageSession() {
+MessageSession::MessageSession(QObject* parent) : QObject(parent) {
     m_charTable.BuildCharTable();
     m_positions.NextMessagePos = 0;
     m_bankStart[1] = kyrel::Bank1Start;
@@ -37,6 +37,7 @@ MessageSession::MessageSession() {
 void MessageSession::SetRomPath(const QString& path) {
     m_romPath = path;
     m_layoutAgreed = false;
+    emit RomChanged();
 }
 
 QString MessageSession::LayoutWarning() const {
@@ -92,6 +93,8 @@ QString MessageSession::Write(const WritePlan& plan) {
     // Asked once: further writes into the same ROM go ahead as usual.
     m_layoutAgreed = m_layoutAgreed || plan.asksLayout;
     const kyrel::WriteResult result = kyrel::WriteMessageBytes(ToFsPath(m_romPath), plan.start, plan.bytes);
+    if (result.written > 0)
+        emit RomChanged();
     if (result.ok())
         return {};
     return Reports::WriteFailed(plan.start, result, static_cast<std::int64_t>(plan.bytes.size()));

@@ -4,6 +4,7 @@
 #include "codec/MessageEncoder.h"
 #include "codec/MessageReader.h"
 
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -14,13 +15,14 @@
 // The editor's state and its steps on the ROM file, apart from any window: the ROM's path, the reader's
 // positions, the bank start table, the character table and the encoder's state, the bytes of the last read;
 // reading a message, planning a write and writing it. The main window owns one and shows what it returns.
-class MessageSession {
+class MessageSession : public QObject {
+    Q_OBJECT
 public:
     // Entries of the bank start table; entries 1 and 2 are the two text banks.
     static constexpr int BankEntries = 4;
 
     // Builds the character table and the bank start table; no ROM is loaded yet.
-    MessageSession();
+    explicit MessageSession(QObject* parent = nullptr);
 
     [[nodiscard]] const QString& RomPath() const { return m_romPath; }
     [[nodiscard]] bool RomLoaded() const { return !m_romPath.isEmpty(); }
@@ -76,6 +78,10 @@ public:
         QString note;
     };
     [[nodiscard]] Copy CopyAsNewText() const;
+
+signals:
+    // Another ROM was chosen, or bytes of this one were written: whatever was read from it may have moved.
+    void RomChanged();
 
 private:
     QString m_romPath;
