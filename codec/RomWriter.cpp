@@ -100,4 +100,18 @@ WriteResult WriteMessageBytes(const std::filesystem::path& path, std::int32_t st
     return result;
 }
 
+WriteResult RestoreBytes(const std::filesystem::path& path, std::int32_t start, std::span<const std::uint8_t> written,
+                         std::span<const std::uint8_t> original, const ByteWatcher& watcher) {
+    const Stretch now = ReadStretch(path, start, static_cast<std::int64_t>(written.size()));
+    if (!now.ok())
+        return {0, now.error};
+    const auto differs = std::mismatch(now.bytes.begin(), now.bytes.end(), written.begin(), written.end());
+    if (differs.first != now.bytes.end() || now.bytes.size() < written.size()) {
+        const std::int64_t position = start + (differs.first - now.bytes.begin());
+        return {0, "Position " + std::to_string(position) + " of \"" + PathText(path) +
+                       "\" no longer holds the byte the write put there: another program changed the file."};
+    }
+    return WriteMessageBytes(path, start, original, watcher);
+}
+
 } // namespace kyrel

@@ -39,4 +39,10 @@ using ByteWatcher = std::function<void(std::int64_t position, ByteStep step)>;
 WriteResult WriteMessageBytes(const std::filesystem::path& path, std::int32_t start,
                               std::span<const std::uint8_t> bytes, const ByteWatcher& watcher = {});
 
+// Puts back the bytes a write replaced: `original` over the file from `start` on, but only while the file still
+// holds exactly `written` there, the bytes that write put in. Another program's change is refused before the first
+// byte, naming the first position that differs; otherwise the bytes go in as WriteMessageBytes writes them.
+WriteResult RestoreBytes(const std::filesystem::path& path, std::int32_t start, std::span<const std::uint8_t> written,
+                         std::span<const std::uint8_t> original, const ByteWatcher& watcher = {});
+
 } // namespace kyrel

@@ -102,6 +102,8 @@ void GameDialog::Connect() {
         OptionSplash_Click();
     });
     connect(AboutBox, &QAction::triggered, this, &GameDialog::AboutBox_Click);
+    connect(UndoWrite, &QAction::triggered, this, &GameDialog::UndoWrite_Click);
+    connect(&m_session, &MessageSession::RomChanged, this, &GameDialog::ShowUndoWrite);
 
     connect(CopyAsNewText, &QAction::triggered, this, &GameDialog::CopyAsNewText_Click);
     connect(text1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { ShowPaneMenu(at); });
@@ -333,6 +335,26 @@ std::optional<std::int32_t> GameDialog::BeginPosition() const {
     if (!position || *position < 1)
         return std::nullopt;
     return position;
+}
+
+void GameDialog::UndoWrite_Click() {
+    ActionScope scope(*this);
+    const std::optional<std::int32_t> position = m_session.UndoPosition();
+    if (!position)
+        return;
+    if (const QString report = m_session.UndoWrite(); !report.isEmpty())
+        ReportWrite(report);
+    // Shown as after a write: the message at the position restored, from which a write would begin.
+    m_session.EndUndo(*position);
+    if (ByteView())
+        Begin->setText(QString::number(*position));
+    RefreshView();
+}
+
+void GameDialog::ShowUndoWrite() {
+    const std::optional<std::int32_t> position = m_session.UndoPosition();
+    UndoWrite->setEnabled(position.has_value());
+    UndoWrite->setText(position ? tr("&Undo Write at %1").arg(*position) : tr("&Undo Write"));
 }
 
 void GameDialog::Command2_Click() {

@@ -37,6 +37,7 @@ public slots:
     void OptionSplash_Click();
     void AboutBox_Click();
     void CopyAsNewText_Click();
+    void UndoWrite_Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,6 +57,8 @@ private:
     [[nodiscard]] std::optional<std::int32_t> BeginPosition() const;
     // At most one warning box per user action, however many nested reads fail within it.
     void Warn(const QString& text);
+    // The undo item names the write it would take back, and is enabled only while there is one.
+    void ShowUndoWrite();
     // A box about a write that did not happen or stopped: never folded into another warning of the action.
     void ReportWrite(const QString& report);
     [[nodiscard]] bool ByteView() const;

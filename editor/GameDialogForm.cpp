@@ -143,6 +143,9 @@ void GameDialogForm::CreateMenus(QMainWindow* window) {
 
     FileMenu = addMenu("FileMenu", tr("&File"));
     FileOpen = addItem(FileMenu, "FileOpen", tr("&Open"));
+    // No shortcut: Ctrl+Z belongs to the text panes.
+    UndoWrite = addItem(FileMenu, "UndoWrite", tr("&Undo Write"));
+    UndoWrite->setEnabled(false);
 
     ViewMenu = addMenu("ViewMenu", tr("&View"));
     ViewByByte = addItem(ViewMenu, "ViewByByte", tr("View By &Byte"));

@@ -66,6 +66,7 @@ public:
     // Menus, and the item of the "ROM Text" pane's own menu.
     QMenu* FileMenu = nullptr;
     QAction* FileOpen = nullptr;
+    QAction* UndoWrite = nullptr;
     QMenu* ViewMenu = nullptr;
     QAction* ViewByByte = nullptr;
     QAction* ViewByIndex = nullptr;

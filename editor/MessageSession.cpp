@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 std::filesystem::path ToFsPath(const QString& path) {
 #ifdef Q_OS_WIN
     return std::filesystem::path(path.toStdWString());
@@ -37,6 +39,7 @@ MessageSession::MessageSession(QObject* parent) : QObject(parent) {
 void MessageSession::SetRomPath(const QString& path) {
     m_romPath = path;
     m_layoutAgreed = false;
+    m_writes.clear();
     emit RomChanged();
 }
 
@@ -89,15 +92,53 @@ MessageSession::WritePlan MessageSession::PlanWrite(const QString& text) {
     return plan;
 }
 
-QString MessageSession::Write(const WritePlan& plan) {
+QString MessageSession::Write(const WritePlan& plan, const kyrel::ByteWatcher& watcher) {
     // Asked once: further writes into the same ROM go ahead as usual.
     m_layoutAgreed = m_layoutAgreed || plan.asksLayout;
-    const kyrel::WriteResult result = kyrel::WriteMessageBytes(ToFsPath(m_romPath), plan.start, plan.bytes);
-    if (result.written > 0)
+    const std::filesystem::path path = ToFsPath(m_romPath);
+    const auto needed = static_cast<std::int64_t>(plan.bytes.size());
+    // What the write covers, so that it can be taken back; a file that cannot be read is not written either.
+    const kyrel::Stretch before = kyrel::ReadStretch(path, plan.start, needed);
+    if (!before.ok())
+        return Reports::WriteFailed(plan.start, {0, before.error}, needed);
+    const kyrel::WriteResult result = kyrel::WriteMessageBytes(path, plan.start, plan.bytes, watcher);
+    const auto written = static_cast<std::size_t>(
+        std::min<std::int64_t>(result.written, static_cast<std::int64_t>(before.bytes.size())));
+    if (written > 0) {
+        m_writes.push_back({plan.start,
+                            {before.bytes.begin(), before.bytes.begin() + written},
+                            {plan.bytes.begin(), plan.bytes.begin() + written}});
         emit RomChanged();
+    }
     if (result.ok())
         return {};
-    return Reports::WriteFailed(plan.start, result, static_cast<std::int64_t>(plan.bytes.size()));
+    return Reports::WriteFailed(plan.start, result, needed);
+}
+
+std::optional<std::int32_t> MessageSession::UndoPosition() const {
+    if (m_writes.empty())
+        return std::nullopt;
+    return m_writes.back().start;
+}
+
+QString MessageSession::UndoWrite(const kyrel::ByteWatcher& watcher) {
+    if (m_writes.empty())
+        return {};
+    WriteRecord& last = m_writes.back();
+    const kyrel::WriteResult result =
+        kyrel::RestoreBytes(ToFsPath(m_romPath), last.start, last.after, last.before, watcher);
+    const auto restored = static_cast<std::size_t>(result.written);
+    const auto count = static_cast<std::int64_t>(last.before.size());
+    const std::int32_t start = last.start;
+    if (restored == last.before.size()) {
+        m_writes.pop_back();
+    } else if (restored > 0) {
+        // The file now holds the old bytes up to where the undo stopped: a second undo starts from there.
+        std::copy(last.before.begin(), last.before.begin() + static_cast<std::ptrdiff_t>(restored), last.after.begin());
+    }
+    if (restored > 0)
+        emit RomChanged();
+    return result.ok() ? QString() : Reports::UndoFailed(start, result, count);
 }
 
 void MessageSession::EndWrite() {

@@ -3,6 +3,7 @@
 #include "codec/CharTable.h"
 #include "codec/MessageEncoder.h"
 #include "codec/MessageReader.h"
+#include "codec/RomWriter.h"
 
 #include <QObject>
 #include <QString>
@@ -10,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 // The editor's state and its steps on the ROM file, apart from any window: the ROM's path, the reader's
@@ -64,9 +66,17 @@ public:
     };
     // Encodes the typed text (never empty) and checks everything a write of it needs, touching nothing.
     [[nodiscard]] WritePlan PlanWrite(const QString& text);
-    // Writes a plan that was not refused, over the message read last. Empty when every byte went in; otherwise
-    // the report of a write that stopped midway or did not start.
-    [[nodiscard]] QString Write(const WritePlan& plan);
+    // Writes a plan that was not refused, over the message read last, and keeps what it replaced for UndoWrite.
+    // Empty when every byte went in; otherwise the report of a write that stopped midway or did not start.
+    [[nodiscard]] QString Write(const WritePlan& plan, const kyrel::ByteWatcher& watcher = {});
+
+    // Where the newest write not yet taken back began; nothing when there is none.
+    [[nodiscard]] std::optional<std::int32_t> UndoPosition() const;
+    // Puts back the bytes the newest write replaced, if the file still holds what it wrote. Empty when they are
+    // back; otherwise the report of an undo refused or stopped midway (the write can then be taken back again).
+    [[nodiscard]] QString UndoWrite(const kyrel::ByteWatcher& watcher = {});
+    // Every undo ends so: the next read is the message at the position restored.
+    void EndUndo(std::int32_t position) { m_positions.ReadPos = position; }
     // Every write attempt ends so: the encoder's break state starts afresh, and the next read is the message at
     // the write's start.
     void EndWrite();
@@ -91,6 +101,13 @@ private:
     kyrel::EncoderState m_encoder;
     std::vector<std::uint8_t> m_readBytes;
     std::int32_t m_readBytesStart = 0;
+    // What each write since the ROM was chosen replaced, newest last; kept in memory only.
+    struct WriteRecord {
+        std::int32_t start = 0;
+        std::vector<std::uint8_t> before; // the file's bytes before the write
+        std::vector<std::uint8_t> after;  // the bytes it holds there now
+    };
+    std::vector<WriteRecord> m_writes;
     // The user agreed to write into this ROM although its layout is not what the positions assume.
     bool m_layoutAgreed = false;
 };

@@ -75,6 +75,19 @@ QString Reports::WriteFailed(std::int32_t start, const kyrel::WriteResult& resul
         .arg(reason);
 }
 
+QString Reports::UndoFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t count) {
+    const QString reason = QString::fromStdString(result.error);
+    if (result.written == 0)
+        return tr("Nothing was undone.\n\n%1").arg(reason);
+    return tr("The undo stopped after %1 of %2. Positions %3 to %4 hold their bytes from before the write again; "
+              "the rest of the write is still in the file, and Undo Write can try again.\n\n%5")
+        .arg(result.written)
+        .arg(Bytes(count))
+        .arg(start)
+        .arg(start + result.written - 1)
+        .arg(reason);
+}
+
 QString Reports::Copied(const kyrel::TypedText& copy, std::int32_t start, std::int64_t needed, std::int64_t fileSize) {
     // Nobody should write back a message that lost a code, or its end, without knowing it.
     QStringList said;

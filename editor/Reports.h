@@ -30,6 +30,8 @@ public:
     [[nodiscard]] static QString LayoutWarning(const QString& fileName, kyrel::RomLayout layout, std::int64_t size);
     // A write that was refused (nothing written) or stopped after some bytes.
     [[nodiscard]] static QString WriteFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed);
+    // An undo that was refused (nothing restored) or stopped after some bytes.
+    [[nodiscard]] static QString UndoFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t count);
     // What the user must know after "Copy as New Text", or nothing. `needed` is what writing the copy back takes
     // from the message's first position `start`, in a file of `fileSize` bytes (negative when it is unknown).
     [[nodiscard]] static QString Copied(const kyrel::TypedText& copy, std::int32_t start, std::int64_t needed,

@@ -249,6 +249,7 @@ void TestGameDialog::startsWithMenusAndState() {
     const Item items[] = {
         {"FileMenu", "&File", true, false},
         {"FileOpen", "&Open", true, false},
+        {"UndoWrite", "&Undo Write", false, false},
         {"ViewMenu", "&View", true, false},
         {"ViewByByte", "View By &Byte", true, false},
         {"ViewByIndex", "View By Bank/&Index", true, true},
