@@ -590,20 +590,6 @@ void GameDialog::AboutBox_Click() {
 
 // ---- copying a message as new text, and the size of the new text --------------------------------------------
 
-namespace {
-
-// "a", "a and b", "a, b and c"
-QString Enumerated(const QStringList& items) {
-    if (items.size() < 2)
-        return items.join(QString());
-    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + items.constLast();
-}
-
-// So many left-out bytes are named in the box; the rest are only counted.
-constexpr std::size_t LeftOutListed = 5;
-
-} // namespace
-
 void GameDialog::CreateCopyAsNewText() {
     CopyAsNewText = new QAction(QStringLiteral("Copy as New Text"), this);
     CopyAsNewText->setObjectName(QStringLiteral("CopyAsNewText"));
@@ -635,30 +621,13 @@ void GameDialog::CopyAsNewText_Click() {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QGuiApplication::clipboard()->setText(text);
 
-    // Nobody should write back a message that lost a code, or its end, without knowing it.
-    QStringList said;
-    if (!copy.leftOut.empty()) {
-        QStringList named;
-        for (std::size_t i = 0; i < copy.leftOut.size() && i < LeftOutListed; ++i) {
-            named << QStringLiteral("%1 at position %2")
-                         .arg(QString::fromStdU16String(copy.leftOut[i].shown))
-                         .arg(copy.leftOut[i].position);
-        }
-        if (copy.leftOut.size() > LeftOutListed)
-            named << QStringLiteral("%1 more").arg(copy.leftOut.size() - LeftOutListed);
-        said << (copy.leftOut.size() == 1
-                     ? QStringLiteral("1 byte was left out, because typed text cannot produce it: %1.")
-                     : QStringLiteral("%1 bytes were left out, because typed text cannot produce them: %2.")
-                           .arg(copy.leftOut.size()))
-                    .arg(Enumerated(named));
-    }
-    if (!copy.complete)
-        said << QStringLiteral("The read stopped before the end code of the message, so writing the text puts an "
-                               "end code where the read stopped.");
-    if (said.isEmpty())
+    // Nobody should write back a message that lost its end without knowing it.
+    if (copy.complete)
         return;
     QMessageBox box(QMessageBox::Information, windowTitle(),
-                    QStringLiteral("The message was copied as new text.\n\n") + said.join(QLatin1Char(' ')),
+                    QStringLiteral("The message was copied as new text.\n\n") +
+                        QStringLiteral("The read stopped before the end code of the message, so writing the text "
+                                       "puts an end code where the read stopped."),
                     QMessageBox::Ok, this);
     box.exec();
 }
