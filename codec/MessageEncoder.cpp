@@ -403,6 +403,10 @@ std::u16string DroppedCharacters(std::u16string_view text) {
             character = text.substr(at, 2);
             point = 0x10000 + ((c - 0xD800) << 10) + (text[at + 1] - 0xDC00);
             ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            // Half of a pair alone is no character; two of them side by side in the list would read as one.
+            character = u"\uFFFD";
+            point = 0xFFFD;
         }
         if (std::find(named.begin(), named.end(), point) != named.end())
             continue;

@@ -53,7 +53,8 @@ inline constexpr std::size_t LongestStep = 11;
 
 // The characters that encoding the text skips, giving no byte for them (a "~", a tab, a "{" or "]" whose entry
 // does not match), other than the line ends CR and LF: each character once, in the order of its first skip; a
-// character outside the Basic Multilingual Plane stands there whole, as its two halves. Characters in an argument
+// character outside the Basic Multilingual Plane stands there whole, as its two halves, and half of such a
+// pair alone as U+FFFD. Characters in an argument
 // field belong to the field, and a "<TOP>" that gives no byte is a tag, not a skipped character. For a text with
 // an argument field that is no number, only the characters before the encoding stops there.
 [[nodiscard]] std::u16string DroppedCharacters(std::u16string_view text);
