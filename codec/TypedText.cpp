@@ -157,6 +157,8 @@ TypedText TypedTextOf(std::span<const std::uint8_t> bytes, std::int64_t /*firstP
     if (typed.complete && (pieces.empty() || pieces.back().text == EndTag))
         pieces.push_back({std::u16string(EndTag), {EndCode}, breakMode});
 
+    // A line end belongs to no entry and no tag, so the encoder reads what follows it afresh; every piece gives its
+    // bytes alone, so a line end before it always works, and it is written only where joining would not.
     std::u16string& text = typed.text;
     std::size_t runStart = 0; // the first piece after the last line end
     for (std::size_t k = 0; k < pieces.size(); ++k) {
