@@ -2,6 +2,7 @@
 
 #include "codec/CharTable.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -140,9 +141,46 @@ constexpr Tag Tags[] = {
     {u"<SOUND>", -1, 0x79, Break::Keep, true},  {u"<SPEED>", -1, 0x7A, Break::Keep, true},
 };
 
+constexpr std::size_t RawTagLength = 5; // "<$XX>"
+
+std::optional<int> HexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    return std::nullopt;
+}
+
+// "<$XX>" with exactly two hexadecimal digits; anything short of that is no tag.
+std::optional<std::uint8_t> RawByteAt(std::u16string_view text, std::size_t pos) {
+    if (text.size() - pos < RawTagLength || text[pos] != u'<' || text[pos + 1] != u'$' || text[pos + 4] != u'>')
+        return std::nullopt;
+    const auto high = HexDigit(text[pos + 2]);
+    const auto low = HexDigit(text[pos + 3]);
+    if (!high || !low)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(*high * 16 + *low);
+}
+
+constexpr std::size_t ArgumentFieldLength = 3;
+
+// TypedTextOf relies on no step reading further than LongestStep characters.
+constexpr bool StepsFitLongestStep() {
+    for (const Entry& entry : Dictionary)
+        if (entry.text.size() > LongestStep)
+            return false;
+    for (const Tag& tag : Tags)
+        if (tag.text.size() + (tag.argument ? ArgumentFieldLength : 0) > LongestStep)
+            return false;
+    return RawTagLength + ArgumentFieldLength <= LongestStep;
+}
+static_assert(StepsFitLongestStep());
+
 // Character by character, stopping at the first that differs: most tries fail at the second character, and a
 // view comparison would order the two texts rather than only tell them apart.
-bool MatchesAt(const std::u16string& text, std::size_t pos, std::u16string_view entry) {
+bool MatchesAt(std::u16string_view text, std::size_t pos, std::u16string_view entry) {
     if (text.size() - pos < entry.size())
         return false;
     for (std::size_t i = 0; i < entry.size(); ++i) {
@@ -198,7 +236,7 @@ std::string ToUtf8(std::u16string_view text) {
     return out;
 }
 
-EncodeError MakeError(const std::u16string& text, std::u16string_view tag, std::size_t fieldPos,
+EncodeError MakeError(std::u16string_view text, std::u16string_view tag, std::size_t fieldPos,
                       std::u16string_view field) {
     int line = 1;
     std::size_t lineStart = 0;
@@ -230,7 +268,12 @@ std::string EncodeError::Describe() const {
            "\": it must be a number from 0 to 255 written in three characters, such as 005 or 255.";
 }
 
-std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderState& state, const ByteConsumer& consume) {
+namespace {
+
+// The encoding itself; `skipped`, when given, receives the index of every character that gave no byte because
+// no rule took it.
+std::optional<EncodeError> Encode(std::u16string_view text, EncoderState& state, const ByteConsumer& consume,
+                                  std::vector<std::size_t>* skipped) {
     state.EncodePos = 0;
     state.EncodedByte = 0;
     state.BreakMode = 0;
@@ -250,12 +293,21 @@ std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderStat
         const char16_t c = text[pos];
         std::optional<std::uint8_t> chosen;
         std::size_t k = 1;
-        const Tag* argumentTag = nullptr;
+        std::u16string_view argumentTag; // the tag as typed, when an argument field follows it
         bool endTag = false;
 
         bool tagMatched = false;
         if (c == u'<') {
-            for (const Tag& tag : Tags) {
+            if (const auto raw = RawByteAt(text, pos)) {
+                // One byte exactly as written, and nothing else: the break mode stays and the end rule holds.
+                tagMatched = true;
+                k = RawTagLength;
+                chosen = *raw;
+                if (TakesArgument(*raw))
+                    argumentTag = text.substr(pos, RawTagLength);
+            }
+            for (std::size_t t = 0; t < std::size(Tags) && !tagMatched; ++t) {
+                const Tag& tag = Tags[t];
                 if (tag.needsBreakMode >= 0 && tag.needsBreakMode != state.BreakMode)
                     continue;
                 if (!MatchesAt(text, pos, tag.text))
@@ -278,9 +330,8 @@ std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderStat
                     break;
                 }
                 if (tag.argument)
-                    argumentTag = &tag;
+                    argumentTag = tag.text;
                 endTag = tag.code == EndCode;
-                break;
             }
         }
         if (!tagMatched) {
@@ -294,21 +345,23 @@ std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderStat
             }
             if (!chosen)
                 chosen = SingleCharacter(c);
+            if (!chosen && skipped)
+                skipped->push_back(pos);
         }
 
         if (chosen) {
             state.EncodedByte = *chosen;
-            if (argumentTag) {
+            if (!argumentTag.empty()) {
                 // Check the field before handing over the tag's byte, so a bad field leaves no code behind
                 // that would swallow the next byte as its argument.
                 const std::size_t fieldPos = pos + k;
-                const std::u16string_view field = std::u16string_view(text).substr(std::min(fieldPos, length), 3);
+                const std::u16string_view field = text.substr(std::min(fieldPos, length), ArgumentFieldLength);
                 const auto argument = ParseArgumentField(field);
                 if (!argument)
-                    return MakeError(text, argumentTag->text, std::min(fieldPos, length), field);
+                    return MakeError(text, argumentTag, std::min(fieldPos, length), field);
                 if (!handOver(*chosen) || !handOver(*argument))
                     return std::nullopt;
-                k += 3;
+                k += ArgumentFieldLength;
             } else if (!handOver(*chosen)) {
                 return std::nullopt;
             }
@@ -321,6 +374,46 @@ std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderStat
     if (!lastWasEndTag)
         handOver(EndCode);
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderState& state, const ByteConsumer& consume) {
+    return Encode(text, state, consume, nullptr);
+}
+
+std::u16string DroppedCharacters(std::u16string_view text) {
+    std::vector<std::size_t> skipped;
+    EncoderState state;
+    (void)Encode(
+        text, state, [](std::uint8_t) { return true; }, &skipped);
+
+    std::u16string dropped;
+    std::vector<char32_t> named;
+    for (std::size_t i = 0; i < skipped.size(); ++i) {
+        const std::size_t at = skipped[i];
+        const char16_t c = text[at];
+        if (c == u'\r' || c == u'\n')
+            continue;
+        // A character outside the Basic Multilingual Plane is skipped as its two halves; it is named whole.
+        std::u16string_view character = text.substr(at, 1);
+        char32_t point = c;
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < skipped.size() && skipped[i + 1] == at + 1 &&
+            text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF) {
+            character = text.substr(at, 2);
+            point = 0x10000 + ((c - 0xD800) << 10) + (text[at + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            // Half of a pair alone is no character; two of them side by side in the list would read as one.
+            character = u"\uFFFD";
+            point = 0xFFFD;
+        }
+        if (std::find(named.begin(), named.end(), point) != named.end())
+            continue;
+        named.push_back(point);
+        dropped += character;
+    }
+    return dropped;
 }
 
 EncodedMessage EncodeToBytes(const std::u16string& text) {

@@ -3,30 +3,28 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace kyrel {
-
-// A byte of a read that typed text cannot produce, so a copy of the message leaves it out.
-struct LeftOutByte {
-    std::int64_t position = 0; // file position
-    std::uint8_t value = 0;
-    std::u16string shown; // as the "ROM Text" pane shows it: "(62)", "<TOP>", or an argument code's tag
-
-    friend bool operator==(const LeftOutByte&, const LeftOutByte&) = default;
-};
 
 struct [[nodiscard]] TypedText {
     // The message as the encoder reads it; line ends are CR LF and only there to be read by people.
     std::u16string text;
-    std::vector<LeftOutByte> leftOut; // in file order
-    bool complete = false;            // the bytes end with the message's end code
+    bool complete = false; // the bytes end with the message's end code
 };
 
-// Writes the bytes of a read (in file order from firstPosition, argument bytes included) as text that the
-// encoder turns back into bytes the reader shows as it showed these: tags for the control codes, line-break
-// tags followed by a line end, arguments three digits wide, no end code at the end. Where blanks would run to
-// four (the encoder's tab) or a "<" would start a tag with the text after it, a line end keeps them apart.
+// Writes the bytes of a read (in file order, argument bytes included) as text that "Write New Text" turns back
+// into exactly these bytes, followed by the end code when the read stopped before it. The text is what a user
+// would type wherever the encoder makes the same bytes of it: the character table's texts, tags for the control
+// codes, line-break tags followed by a line end, arguments three digits wide, no end code at the end, and a line
+// end between two pieces that the encoder would otherwise read as one (the letters "b" and "e", two blanks, a "<"
+// and the text after it). A raw-byte tag "<$XX>" stands only for a byte that typed text gives otherwise or not at
+// all: a byte without a text of its own, 0x74, the second "!", "*", "¤" and "v" codes, and a line-break code out
+// of the order in which the encoder gives them. The bytes of any typed text copy without a raw-byte tag.
+//
+// A read that stopped right after an argument code did not take its argument: the copy gives that code the
+// argument 127, the end code's value, and the encoder ends the text with an end code of its own after it.
+//
+// firstPosition, the file position of the first byte, plays no part in the text.
 TypedText TypedTextOf(std::span<const std::uint8_t> bytes, std::int64_t firstPosition);
 
 } // namespace kyrel

@@ -151,7 +151,7 @@ MessageSession::Copy MessageSession::CopyAsNewText() const {
     QString text = QString::fromStdU16String(copy.text);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QString note;
-    if (!copy.leftOut.empty() || !copy.complete) {
+    if (!copy.complete) {
         const auto needed = static_cast<std::int64_t>(kyrel::EncodeToBytes(copy.text).bytes.size());
         const kyrel::SizeResult size = kyrel::RomFileSize(ToFsPath(m_romPath));
         note = Reports::Copied(copy, m_readBytesStart, needed, size.ok() ? size.size : -1);

@@ -4,20 +4,6 @@
 
 #include <QStringList>
 
-namespace {
-
-// "a", "a and b", "a, b and c"
-QString Enumerated(const QStringList& items) {
-    if (items.size() < 2)
-        return items.join(QString());
-    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + Reports::tr(" and ") + items.constLast();
-}
-
-// So many left-out bytes are named in the box; the rest are only counted.
-constexpr std::size_t LeftOutListed = 5;
-
-} // namespace
-
 QString Reports::Bytes(std::int64_t count) {
     // Counts of bytes are the one plural the window shows; English needs only these two forms.
     return count == 1 ? tr("1 byte") : tr("%1 bytes").arg(count);
@@ -89,22 +75,8 @@ QString Reports::UndoFailed(std::int32_t start, const kyrel::WriteResult& result
 }
 
 QString Reports::Copied(const kyrel::TypedText& copy, std::int32_t start, std::int64_t needed, std::int64_t fileSize) {
-    // Nobody should write back a message that lost a code, or its end, without knowing it.
+    // Nobody should write back a message that lost its end without knowing it.
     QStringList said;
-    if (!copy.leftOut.empty()) {
-        QStringList named;
-        for (std::size_t i = 0; i < copy.leftOut.size() && i < LeftOutListed; ++i) {
-            named << tr("%1 at position %2")
-                         .arg(QString::fromStdU16String(copy.leftOut[i].shown))
-                         .arg(copy.leftOut[i].position);
-        }
-        if (copy.leftOut.size() > LeftOutListed)
-            named << tr("%1 more").arg(copy.leftOut.size() - LeftOutListed);
-        said << (copy.leftOut.size() == 1 ? tr("1 byte was left out, because typed text cannot produce it: %1.")
-                                          : tr("%1 bytes were left out, because typed text cannot produce them: %2.")
-                                                .arg(copy.leftOut.size()))
-                    .arg(Enumerated(named));
-    }
     if (!copy.complete) {
         const std::int64_t room = fileSize - start + 1;
         if (fileSize >= 0 && needed > room) {

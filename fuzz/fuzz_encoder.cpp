@@ -3,12 +3,14 @@
 // As typed text (UTF-16 code units after a first byte 0xFF; otherwise one character per byte: printable ASCII,
 // CR, LF and tab stand for themselves, the other values for the game's glyphs, characters outside the Basic
 // Multilingual Plane and lone surrogates): the encoding ends with the end code or stops at an argument field
-// that is no number from 0 to 255, reported where it stands; the bytes handed over never leave an argument
-// code without its argument; a consumer that refuses a byte gets exactly the bytes before it.
+// that is no number from 0 to 255, reported where it stands (after an argument tag or a raw-byte tag of an
+// argument code); the bytes handed over never leave an argument code without its argument; a consumer that
+// refuses a byte gets exactly the bytes before it.
 //
 // As a choice of entries and tags: the text is put together from the texts the reader shows for the codes the
-// encoder produces, and from tags with their argument fields, while the bytes the game should get are put
-// together alongside, by the tag rules and their line-break states. Encoding that text must give bytes that
+// encoder produces, from tags with their argument fields, and from raw-byte tags "<$XX>" (in either case, with a
+// field after an argument code), while the bytes the game should get are put together alongside, by the tag rules
+// and their line-break states, which a raw-byte tag leaves as they are. Encoding that text must give bytes that
 // read back as the same text, and, when every entry is followed by a character that no dictionary entry
 // holds (so taking the longest entry first cannot join neighbours), exactly the bytes put together.
 #include "codec/CharTable.h"
@@ -189,6 +191,22 @@ KYREL_FUZZ_UNTRACED std::string FieldAsShown(std::u16string_view field) {
     return out;
 }
 
+// The byte of a raw-byte tag "<$XX>", two hexadecimal digits in either case.
+KYREL_FUZZ_UNTRACED std::optional<std::uint8_t> RawByte(std::u16string_view tag) {
+    auto digit = [](char16_t c) -> int {
+        if (c >= u'0' && c <= u'9')
+            return c - u'0';
+        if (c >= u'a' && c <= u'f')
+            return c - u'a' + 10;
+        if (c >= u'A' && c <= u'F')
+            return c - u'A' + 10;
+        return -1;
+    };
+    if (tag.size() != 5 || tag[0] != u'<' || tag[1] != u'$' || tag[4] != u'>' || digit(tag[2]) < 0 || digit(tag[3]) < 0)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(digit(tag[2]) * 16 + digit(tag[3]));
+}
+
 // Argument codes always come with their argument byte.
 KYREL_FUZZ_UNTRACED bool ArgumentsComplete(const std::vector<std::uint8_t>& bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -214,7 +232,8 @@ void CheckTypedText(const std::u16string& text, std::uint8_t refuseChoice) {
         bool knownTag = false;
         for (std::u16string_view tag : ArgumentTags)
             knownTag = knownTag || error.tag == tag;
-        KYREL_FUZZ_CHECK(knownTag);
+        const std::optional<std::uint8_t> raw = RawByte(error.tag);
+        KYREL_FUZZ_CHECK(knownTag || (raw && TakesArgument(*raw)));
         KYREL_FUZZ_CHECK(position >= error.tag.size());
         KYREL_FUZZ_CHECK(text.compare(position - error.tag.size(), error.tag.size(), error.tag) == 0);
         KYREL_FUZZ_CHECK(error.field == text.substr(position, 3));
@@ -304,7 +323,47 @@ constexpr std::pair<char16_t, std::uint8_t> Breakers[] = {
     {u'\u00A4', 0x58}, {u'\u00AB', 0x5A}, {u'|', 0x5F}, {u'\u00A1', 0x60}, {u'!', 0x61},
 };
 
-enum class TagKind { Break, Paragraph, End, Tab, Choice, Top, Argument };
+// The bytes as text again, the way Compose writes it: the reader's texts for entries, tags for control codes.
+// A byte without a text is one the encoder produces only for a raw-byte tag; there it reads back as "(62)".
+KYREL_FUZZ_UNTRACED std::optional<std::u16string> ReadBack(const std::vector<std::uint8_t>& bytes, bool rawTags) {
+    static const CharTable table = [] {
+        CharTable built;
+        built.BuildCharTable();
+        return built;
+    }();
+    std::u16string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::uint8_t b = bytes[i];
+        if (TakesArgument(b)) {
+            if (i + 1 == bytes.size())
+                return std::nullopt;
+            for (std::size_t k = 0; k < std::size(ArgumentCodes); ++k)
+                if (ArgumentCodes[k] == b)
+                    text += ArgumentTags[k];
+            const std::string digits = std::to_string(bytes[++i]);
+            text += std::u16string(3 - digits.size(), u'0');
+            for (char d : digits)
+                text += static_cast<char16_t>(d);
+        } else if (b == 0x73 || b == 0x75 || b == 0x76) {
+            text += u"<BR>";
+        } else if (b == 0x7E) {
+            text += u"<P>";
+        } else if (b == EndCode) {
+            text += u"<E>";
+        } else if (b == 0x68) {
+            text += u"<CHOICE>";
+        } else if (b == 0x88) {
+            text += u"    ";
+        } else if (table.Lookup(b).empty()) {
+            if (!rawTags)
+                return std::nullopt; // a byte the encoder should never produce
+            text += HexInParentheses(b);
+        } else {
+            text += table.Lookup(b);
+        }
+    }
+    return text;
+}
 
 struct Composed {
     std::u16string text;             // what is encoded
@@ -312,13 +371,14 @@ struct Composed {
     std::vector<std::uint8_t> bytes; // what the game should get
     bool lastIsEndTag = false;       // the last byte comes from an "<E>"
     bool exact = true;               // no entry was left without a breaker before another entry
+    bool rawTags = false;            // a raw-byte tag asked for a byte without a text
 };
 
 Composed Compose(FuzzInput& input) {
     Composed c;
     int breakMode = 0;
-    bool pendingJoin = false; // the last entry had no breaker after it
-    const std::size_t tagChoices = 6 + std::size(ArgumentTags);
+    bool pendingJoin = false;                                       // the last entry had no breaker after it
+    const std::size_t tagChoices = 6 + std::size(ArgumentTags) + 1; // the last: a raw-byte tag
     const std::size_t choices = Entries().size() + tagChoices;
 
     auto hand = [&](std::uint8_t b) {
@@ -390,7 +450,22 @@ Composed Compose(FuzzInput& input) {
             }
             break;
         default: {
-            const std::size_t which = tag - 6;
+            std::uint8_t code;
+            if (tag == tagChoices - 1) {
+                // Any byte at all, and nothing else: the break mode stays and a 0x7F is no "<E>".
+                code = input.Byte();
+                const char16_t* hex = input.Byte() & 1 ? u"0123456789abcdef" : u"0123456789ABCDEF";
+                c.text += {u'<', u'$', hex[code >> 4], hex[code & 0x0F], u'>'};
+                c.rawTags = true;
+                if (!TakesArgument(code)) {
+                    c.readBack += *ReadBack({code}, true);
+                    hand(code);
+                    break;
+                }
+            } else {
+                code = ArgumentCodes[tag - 6];
+                c.text += ArgumentTags[tag - 6];
+            }
             const std::uint8_t value = input.Byte();
             const std::uint8_t style = input.Byte();
             std::u16string digits;
@@ -414,11 +489,9 @@ Composed Compose(FuzzInput& input) {
             // At the very end of the text the field may be cut short.
             if (style >= 0x80 && input.AtEnd())
                 field = digits;
-            c.text += ArgumentTags[which];
             c.text += field;
-            c.readBack += ArgumentTags[which];
-            c.readBack += std::u16string(3 - digits.size(), u'0') + digits;
-            hand(ArgumentCodes[which]);
+            c.readBack += *ReadBack({code, value}, true);
+            hand(code);
             hand(value);
             break;
         }
@@ -429,45 +502,6 @@ Composed Compose(FuzzInput& input) {
     return c;
 }
 
-// The bytes as text again, the way Compose writes it: the reader's texts for entries, tags for control codes.
-KYREL_FUZZ_UNTRACED std::optional<std::u16string> ReadBack(const std::vector<std::uint8_t>& bytes) {
-    static const CharTable table = [] {
-        CharTable built;
-        built.BuildCharTable();
-        return built;
-    }();
-    std::u16string text;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const std::uint8_t b = bytes[i];
-        if (TakesArgument(b)) {
-            if (i + 1 == bytes.size())
-                return std::nullopt;
-            for (std::size_t k = 0; k < std::size(ArgumentCodes); ++k)
-                if (ArgumentCodes[k] == b)
-                    text += ArgumentTags[k];
-            const std::string digits = std::to_string(bytes[++i]);
-            text += std::u16string(3 - digits.size(), u'0');
-            for (char d : digits)
-                text += static_cast<char16_t>(d);
-        } else if (b == 0x73 || b == 0x75 || b == 0x76) {
-            text += u"<BR>";
-        } else if (b == 0x7E) {
-            text += u"<P>";
-        } else if (b == EndCode) {
-            text += u"<E>";
-        } else if (b == 0x68) {
-            text += u"<CHOICE>";
-        } else if (b == 0x88) {
-            text += u"    ";
-        } else if (table.Lookup(b).empty()) {
-            return std::nullopt; // a byte the encoder should never produce
-        } else {
-            text += table.Lookup(b);
-        }
-    }
-    return text;
-}
-
 void CheckComposedText(FuzzInput& input) {
     const Composed composed = Compose(input);
     const EncodedMessage encoded = EncodeToBytes(composed.text);
@@ -476,7 +510,7 @@ void CheckComposedText(FuzzInput& input) {
 
     // Whatever the entries the longest-first rule chose, they read back as the text.
     std::vector<std::uint8_t> body(encoded.bytes.begin(), encoded.bytes.end() - 1);
-    const std::optional<std::u16string> readBack = ReadBack(body);
+    const std::optional<std::u16string> readBack = ReadBack(body, composed.rawTags);
     KYREL_FUZZ_CHECK(readBack.has_value());
     KYREL_FUZZ_CHECK(*readBack + (composed.lastIsEndTag ? u"<E>" : u"") == composed.readBack);
 

@@ -1,24 +1,21 @@
 // Fuzz target for the typed form of a read's bytes (what "Copy as New Text" puts on the clipboard).
 //
-// The bytes are random messages: after a first flag byte, each input byte is a code, an argument code takes the
-// next input byte as its argument, and the end code follows unless the flags cut the message short. With the
-// flag "typed", each byte picks one of the codes that have a typed form. Properties:
-// - the left-out list names exactly the bytes without a typed form (and an argument code cut off from its
-//   argument), and leaving those bytes out of the message first gives the same text (unless that leaves an end
-//   code inside the bytes at their end);
-// - for a whole message without such bytes, the encoder takes the text without an error, and the reader shows
-//   the encoded bytes exactly as it shows the message, message by message; the reads keep the bytes they decoded;
-// - the encoder's bytes are a fixed point: their typed form is the same text, which encodes to the same bytes.
+// After a first flag byte, the input is one of two things:
+// - Bytes: each input byte is a code, any of the 256 values (or, with the flag "letters", one of the letters and
+//   glyphs that entries and tags are made of); an argument code takes the next input byte as its argument, and
+//   the end code follows unless the flags cut the message short, as a read stopped by a limit.
+//   Encoding the copy gives exactly these bytes; for a cut read, these bytes and the end code (and, for a read cut
+//   right after an argument code, whose copy gives it the argument 127, one end code more).
+// - Typed text (flag "typed"): each input byte picks a piece of text that a user may type (characters, dictionary
+//   entries, tags with their fields, line ends, characters without an entry, but no "$"), and the text is encoded.
+//   The copy of the bytes holds no raw-byte tag and encodes to the same bytes again.
 #include "codec/CharTable.h"
 #include "codec/MessageEncoder.h"
-#include "codec/MessageReader.h"
 #include "codec/TypedText.h"
 #include "fuzz/FuzzInput.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -28,43 +25,100 @@ using kyrel::fuzz::FuzzInput;
 namespace {
 
 enum Flags : std::uint8_t {
-    Typed = 1 << 0, // only codes that have a typed form
-    Cut = 1 << 1,   // no end code after the last byte, as a read cut by a limit
+    Typed = 1 << 0,   // the input picks pieces of typed text, not bytes
+    Cut = 1 << 1,     // no end code after the last byte, as a read cut by a limit
+    Letters = 1 << 2, // each byte is one of the letters and glyphs that dictionary entries and tags are made of
 };
 
-KYREL_FUZZ_UNTRACED bool HasTypedForm(std::uint8_t b) {
-    return b != 0x74 && !BuiltCharTable().Lookup(b).empty();
-}
+// Small letters, blanks and the glyphs of "(A)", "'s " and the tags: runs of them make the encoder read one entry
+// or tag where the bytes hold several.
+constexpr std::uint8_t LetterCodes[] = {
+    0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B,
+    0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x33, 0x00, 0x01, 0x02, 0x04, 0x07, 0x0F, 0x11, 0x13, 0x15, 0x17,
+    0x18, 0x41, 0x45, 0x46, 0x4F, 0x50, 0x51, 0x59, 0x59, 0x59, 0x8A, 0x89, 0x90, 0x93, 0xA5, 0xA6, 0xCE, 0xD0,
+};
 
-const std::vector<std::uint8_t>& TypedCodes() {
-    static const std::vector<std::uint8_t> codes = [] {
-        std::vector<std::uint8_t> list;
+constexpr std::int64_t First = 1000;
+
+// Every text the encoder takes as one byte, the tags, and what it skips; argument tags get their field apart.
+const std::vector<std::u16string>& Pieces() {
+    static const std::vector<std::u16string> pieces = [] {
+        // No "$": the text of a user who types no raw-byte tag.
+        std::vector<std::u16string> list = {u"<BR>", u"<P>", u"<E>", u"<TAB>", u"<CHOICE>", u"<TOP>", u"\r\n",
+                                            u"~",    u"\t",  u"{",   u"]",     u"    ",     u"<BR",   u"<br>"};
+        const CharTable& table = BuiltCharTable();
         for (int b = 0; b < 256; ++b) {
-            if (HasTypedForm(static_cast<std::uint8_t>(b)))
-                list.push_back(static_cast<std::uint8_t>(b));
+            const std::u16string& text = table.Lookup(static_cast<std::uint8_t>(b));
+            // Line breaks and the tab come as line ends and tags above, argument tags with their field below.
+            if (!text.empty() && text.find_first_of(u"\r\n\t") == std::u16string::npos &&
+                !TakesArgument(static_cast<std::uint8_t>(b)))
+                list.push_back(text);
         }
         return list;
     }();
-    return codes;
+    return pieces;
 }
 
-// What the reader shows for the bytes, message by message, as byte view reads them from each message's start.
-KYREL_FUZZ_UNTRACED std::vector<std::u16string> Shown(const std::vector<std::uint8_t>& bytes) {
-    static CharTable table = BuiltCharTable();
-    std::vector<std::u16string> messages;
-    std::vector<std::uint8_t> kept;
-    ReaderState state;
-    state.ReadPos = 1;
-    while (state.ReadPos <= static_cast<std::int64_t>(bytes.size())) {
-        const auto from = std::span(bytes).subspan(static_cast<std::size_t>(state.ReadPos - 1));
-        const ReadResult read = DecodeMessage(from, state, table, StopRule::ByteView(std::nullopt));
-        KYREL_FUZZ_CHECK(read.ok());
-        messages.push_back(read.text);
-        kept.insert(kept.end(), read.bytes.begin(), read.bytes.end());
-        state.ReadPos = read.state.NextMessagePos;
+std::u16string TypedTextOfInput(FuzzInput& input) {
+    std::u16string text;
+    while (!input.AtEnd()) {
+        const std::uint8_t pick = input.Byte();
+        if (pick >= 0xF0) {
+            // An argument tag and its field, three digits wide.
+            static constexpr const char16_t* tags[] = {u"<BORDER>", u"<ALIGN>", u"<COLOR>",
+                                                       u"<DELAY>",  u"<SOUND>", u"<SPEED>"};
+            const std::uint8_t argument = input.Byte();
+            text += tags[pick % std::size(tags)];
+            text += {static_cast<char16_t>(u'0' + argument / 100), static_cast<char16_t>(u'0' + argument / 10 % 10),
+                     static_cast<char16_t>(u'0' + argument % 10)};
+            continue;
+        }
+        text += Pieces()[(pick << 8 | input.Byte()) % Pieces().size()];
     }
-    KYREL_FUZZ_CHECK(kept == bytes);
-    return messages;
+    return text;
+}
+
+void CheckTypedText(FuzzInput& input) {
+    const std::u16string text = TypedTextOfInput(input);
+    const EncodedMessage encoded = EncodeToBytes(text);
+    if (!encoded.ok())
+        return; // letters that spell an argument tag, and no number after it: nothing is written
+    const TypedText copy = TypedTextOf(encoded.bytes, First);
+    KYREL_FUZZ_CHECK(copy.complete);
+    KYREL_FUZZ_CHECK(copy.text.find(u"<$") == std::u16string::npos);
+    const EncodedMessage again = EncodeToBytes(copy.text);
+    KYREL_FUZZ_CHECK(again.ok() && again.bytes == encoded.bytes);
+}
+
+void CheckBytes(FuzzInput& input, bool cut, bool letters) {
+    std::vector<std::uint8_t> bytes;
+    bool endsWithEndCode = false;      // as a code, not as an argument
+    bool endsWithArgumentCode = false; // cut off from its argument
+    while (!input.AtEnd()) {
+        const std::uint8_t pick = input.Byte();
+        const std::uint8_t b = letters ? LetterCodes[pick % std::size(LetterCodes)] : pick;
+        bytes.push_back(b);
+        endsWithEndCode = b == EndCode;
+        endsWithArgumentCode = TakesArgument(b) && input.AtEnd() && cut;
+        if (TakesArgument(b) && !endsWithArgumentCode)
+            bytes.push_back(input.Byte());
+    }
+    if (!cut) {
+        bytes.push_back(EndCode);
+        endsWithEndCode = true;
+        endsWithArgumentCode = false;
+    }
+
+    const TypedText copy = TypedTextOf(bytes, First);
+    KYREL_FUZZ_CHECK(copy.complete == endsWithEndCode);
+    std::vector<std::uint8_t> written = bytes;
+    if (!copy.complete)
+        written.push_back(EndCode);
+    if (endsWithArgumentCode)
+        written.push_back(EndCode);
+    const EncodedMessage encoded = EncodeToBytes(copy.text);
+    KYREL_FUZZ_CHECK(encoded.ok());
+    KYREL_FUZZ_CHECK(encoded.bytes == written);
 }
 
 } // namespace
@@ -72,64 +126,9 @@ KYREL_FUZZ_UNTRACED std::vector<std::u16string> Shown(const std::vector<std::uin
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzInput input(data, size);
     const std::uint8_t flags = input.Byte();
-
-    std::vector<std::uint8_t> bytes;
-    std::vector<std::int64_t> untyped; // where the bytes without a typed form are
-    bool endsWithEndCode = false;      // as a code, not as an argument
-    while (!input.AtEnd()) {
-        const std::uint8_t pick = input.Byte();
-        const std::uint8_t b = flags & Typed ? TypedCodes()[pick % TypedCodes().size()] : pick;
-        if (TakesArgument(b) && input.AtEnd() && (flags & Cut)) {
-            untyped.push_back(static_cast<std::int64_t>(bytes.size()));
-            bytes.push_back(b);
-            endsWithEndCode = false;
-            break;
-        }
-        if (!HasTypedForm(b))
-            untyped.push_back(static_cast<std::int64_t>(bytes.size()));
-        bytes.push_back(b);
-        endsWithEndCode = b == EndCode;
-        if (TakesArgument(b))
-            bytes.push_back(input.Byte());
-    }
-    if (!(flags & Cut)) {
-        bytes.push_back(EndCode);
-        endsWithEndCode = true;
-    }
-
-    constexpr std::int64_t First = 1000;
-    const TypedText copy = TypedTextOf(bytes, First);
-    KYREL_FUZZ_CHECK(copy.complete == endsWithEndCode);
-    KYREL_FUZZ_CHECK(copy.leftOut.size() == untyped.size());
-    std::vector<std::uint8_t> kept;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (next < untyped.size() && untyped[next] == static_cast<std::int64_t>(i)) {
-            KYREL_FUZZ_CHECK(copy.leftOut[next].position == First + untyped[next]);
-            KYREL_FUZZ_CHECK(copy.leftOut[next].value == bytes[i]);
-            ++next;
-            continue;
-        }
-        kept.push_back(bytes[i]);
-    }
-    if (!untyped.empty()) {
-        const TypedText without = TypedTextOf(kept, First);
-        KYREL_FUZZ_CHECK(without.leftOut.empty());
-        // Unless leaving them out makes an end code inside the bytes their last one.
-        if (without.complete == copy.complete)
-            KYREL_FUZZ_CHECK(without.text == copy.text);
-    }
-    if (!endsWithEndCode)
-        return 0;
-
-    const EncodedMessage encoded = EncodeToBytes(copy.text);
-    KYREL_FUZZ_CHECK(encoded.ok());
-    KYREL_FUZZ_CHECK(Shown(encoded.bytes) == Shown(kept));
-
-    const TypedText again = TypedTextOf(encoded.bytes, First);
-    KYREL_FUZZ_CHECK(again.leftOut.empty() && again.complete);
-    KYREL_FUZZ_CHECK(again.text == copy.text);
-    const EncodedMessage twice = EncodeToBytes(again.text);
-    KYREL_FUZZ_CHECK(twice.bytes == encoded.bytes);
+    if (flags & Typed)
+        CheckTypedText(input);
+    else
+        CheckBytes(input, (flags & Cut) != 0, (flags & Letters) != 0);
     return 0;
 }

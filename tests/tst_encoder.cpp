@@ -167,6 +167,25 @@ private slots:
         row(u"<SPEED>5"_qs, "7A 05 7F");
         row(u"<SPEED>12"_qs, "7A 0C 7F");
         row(u"<COLOR>255<SPEED>000"_qs, "77 FF 7A 00 7F");
+        // A raw-byte tag gives its byte exactly, whatever the rules would give for its text.
+        row(u"<$3E>"_qs, "3E 7F");
+        row(u"<$ff><$Ab><$0c>"_qs, "FF AB 0C 7F");
+        row(u"<$74><$62>"_qs, "74 62 7F");
+        row(u"b<$1E>"_qs, "1B 1E 7F");
+        row(u"<<$4F>"_qs, "4F 4F 7F");
+        row(u"<$77>005Hi"_qs, "77 05 07 22 7F");
+        row(u"<$7a>  5"_qs, "7A 05 7F");
+        row(u"<$78>127"_qs, "78 7F 7F");
+        row(u"<$6B>2"_qs, "6B 02 7F");
+        row(u"<$7F>"_qs, "7F 7F");
+        row(u"A<$7F>B"_qs, "00 7F 01 7F");
+        // Anything short of a whole raw-byte tag is ordinary characters; "$" has no entry.
+        row(u"<$7>"_qs, "4F 3B 50 7F");
+        row(u"<$GG>"_qs, "4F 06 06 50 7F");
+        row(u"<$7F"_qs, "4F 3B 05 7F");
+        row(u"<$7F0>"_qs, "4F 3B 05 34 50 7F");
+        row(u"<$ 7F>"_qs, "4F 59 3B 05 50 7F");
+        row(u"<$>"_qs, "4F 50 7F");
         // Characters without an entry are skipped.
         row(u"a~b"_qs, "1A 1B 7F");
         row(u"~"_qs, "7F");
@@ -196,6 +215,10 @@ private slots:
         brk("TOP kept as text at 2", u"<P><TOP>"_qs, "7E 4F 13 0E 0F 50 7F");
         brk("TOP dropped after E", u"<BR><E><TOP>"_qs, "75 7F");
         brk("other tags keep the mode", u"<BR><TAB><CHOICE><COLOR>001<BR>"_qs, "75 88 68 77 01 76 7F");
+        brk("raw line break keeps 0", u"<$75><BR>"_qs, "75 75 7F");
+        brk("raw paragraph keeps 1", u"<BR><$7E><BR>"_qs, "75 7E 76 7F");
+        brk("raw end code keeps 2", u"<P><$7F><BR>"_qs, "7E 7F 73 7F");
+        brk("TOP dropped after a raw break", u"<$73><TOP>"_qs, "73 7F");
     }
 
     void examples() {
@@ -251,6 +274,9 @@ private slots:
             << u"<COLOR>5the"_qs << u"<COLOR>"_qs << 1 << 8 << u"5th"_qs << "";
         QTest::newRow("after a good argument")
             << u"<COLOR>001<SPEED>-5"_qs << u"<SPEED>"_qs << 1 << 18 << u"-5"_qs << "77 01";
+        QTest::newRow("raw-byte tag of an argument code")
+            << u"Hi<$78>abc"_qs << u"<$78>"_qs << 1 << 8 << u"abc"_qs << "07 22";
+        QTest::newRow("raw-byte tag at the end") << u"<$6d>"_qs << u"<$6d>"_qs << 1 << 6 << QString() << "";
         QTest::newRow("character outside the BMP")
             << u"<DELAY>\U0001F600x"_qs << u"<DELAY>"_qs << 1 << 8 << u"\U0001F600x"_qs << "";
     }
@@ -282,6 +308,30 @@ private slots:
         QVERIFY(!whole.ok());
         QCOMPARE(whole.error->column, column);
         QCOMPARE(QString::fromStdString(HexText(whole.bytes)), before);
+    }
+
+    void droppedCharacters_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("dropped");
+        QTest::newRow("ampersand") << u"Tom & Jerry"_qs << u"&"_qs;
+        QTest::newRow("each once, in text order") << u"a~b%c~&%"_qs << u"~%&"_qs;
+        QTest::newRow("tab") << u"a\tb"_qs << u"\t"_qs;
+        QTest::newRow("line ends are no loss") << u"Hi\r\nYo\n\r"_qs << QString();
+        QTest::newRow("brackets without their entry") << u"{x] {[x]}"_qs << u"{]"_qs;
+        QTest::newRow("character outside the BMP, whole")
+            << u"a\U0001F600b\U0001F600\U0001F601"_qs << u"\U0001F600\U0001F601"_qs;
+        QTest::newRow("lone halves of a pair")
+            << QString::fromStdU16String({char16_t(0xD83D), u'a', char16_t(0xDE00), u'\uFFFD'}) << u"\uFFFD"_qs;
+        QTest::newRow("dropped <TOP> is a tag") << u"<TOP>Hi"_qs << QString();
+        QTest::newRow("incomplete raw-byte tag") << u"<$GG><$41>"_qs << u"$"_qs;
+        QTest::newRow("up to a bad field") << u"%<COLOR>a~b~"_qs << u"%"_qs;
+        QTest::newRow("nothing dropped") << u"<COLOR>002Hi!<BR>"_qs << QString();
+    }
+
+    void droppedCharacters() {
+        QFETCH(QString, text);
+        QFETCH(QString, dropped);
+        QCOMPARE(QString::fromStdU16String(DroppedCharacters(text.toStdU16String())), dropped);
     }
 
     // The consumer gets each byte in order; refusing one stops the encoding there.

@@ -47,8 +47,8 @@ void TestReports::sentence_data() {
            "message. Write it anyway?";
 
     const QString copied = QStringLiteral("The message was copied as new text.\n\n");
-    kyrel::TypedText whole{u"Hi", {}, true};
-    kyrel::TypedText cut{u"AB", {}, false};
+    kyrel::TypedText whole{u"Hi", true};
+    kyrel::TypedText cut{u"AB", false};
     QTest::newRow("copy of a whole message") << Reports::Copied(whole, 100, 3, 200) << "";
     QTest::newRow("copy of a cut read that fits")
         << Reports::Copied(cut, 100, 3, 102)
