@@ -252,20 +252,45 @@ EncodeError MakeError(std::u16string_view text, std::u16string_view tag, std::si
 
 } // namespace
 
-std::string EncodeError::Describe() const {
-    // Converted as a whole, so that a character outside the Basic Multilingual Plane keeps its two halves together.
-    std::u16string shown;
-    for (char16_t c : field) {
-        if (c == u'\r')
-            shown += u"\\r";
-        else if (c == u'\n')
-            shown += u"\\n";
-        else
-            shown += c;
+std::string SpelledOut(std::u16string_view text) {
+    std::vector<std::string> parts;
+    std::u16string run; // printable characters, shown between quotes; converted as a whole, so that a character
+                        // outside the Basic Multilingual Plane keeps its two halves together
+    auto endRun = [&] {
+        if (!run.empty())
+            parts.push_back("\"" + ToUtf8(run) + "\"");
+        run.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0x20 && c != 0x7F) {
+            run += c;
+            continue;
+        }
+        endRun();
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            parts.emplace_back("a line end");
+        } else if (c == u'\t') {
+            parts.emplace_back("a tab");
+        } else {
+            static constexpr char Hex[] = "0123456789ABCDEF";
+            parts.push_back(std::string("the control character U+00") + Hex[c >> 4] + Hex[c & 0xF]);
+        }
     }
-    return "The argument of " + ToUtf8(tag) + " at line " + std::to_string(line) + ", column " +
-           std::to_string(column) + " is \"" + ToUtf8(shown) +
-           "\": it must be a number from 0 to 255 written in three characters, such as 005 or 255.";
+    endRun();
+    std::string spelled;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        spelled += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    return spelled;
+}
+
+std::string EncodeError::Describe() const {
+    const std::string shown = field.empty() ? "missing, as the text ends there" : SpelledOut(field);
+    return "The argument after " + ToUtf8(tag) + " at line " + std::to_string(line) + ", column " +
+           std::to_string(column) + " is " + shown + ": it must be a number from 000 to 255 in three digits, such as " +
+           ToUtf8(tag) + "005.";
 }
 
 namespace {

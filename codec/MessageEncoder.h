@@ -30,6 +30,10 @@ struct EncodeError {
     [[nodiscard]] std::string Describe() const;
 };
 
+// Characters as a user reads them in a message, in UTF-8: printable ones between quotes, line ends, tabs and other
+// control characters as words ("\"5\" and a line end").
+[[nodiscard]] std::string SpelledOut(std::u16string_view text);
+
 // Receives each byte as soon as it is chosen; returning false stops the encoding there.
 using ByteConsumer = std::function<bool(std::uint8_t)>;
 

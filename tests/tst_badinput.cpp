@@ -277,7 +277,12 @@ void TestBadInput::newTextOfEveryKind_data() {
     QTest::newRow("argument fraction") << QStringLiteral("<SPEED>1.5") << false << "\"1.5\"" << Bytes{};
     QTest::newRow("argument exponent") << QStringLiteral("<DELAY>1e2") << false << "\"1e2\"" << Bytes{};
     QTest::newRow("argument inner blank") << QStringLiteral("<SOUND>1 2") << false << "\"1 2\"" << Bytes{};
-    QTest::newRow("argument empty at the end") << QStringLiteral("Hi<BORDER>") << false << "\"\"" << Bytes{};
+    QTest::newRow("argument empty at the end") << QStringLiteral("Hi<BORDER>") << false << "is missing" << Bytes{};
+    QTest::newRow("argument cut by a line end")
+        << QStringLiteral("Hi <DELAY>5\nthere") << false
+        << "after <DELAY> at line 1, column 11 is \"5\" and a line end: it must be a number from 000 to 255 in "
+           "three digits, such as <DELAY>005."
+        << Bytes{};
     QTest::newRow("argument above 255") << QStringLiteral("<ALIGN>256") << false << "\"256\"" << Bytes{};
     QTest::newRow("past the end of the file") << QStringLiteral("Hello!") << true << "1049088" << Bytes{};
 }
