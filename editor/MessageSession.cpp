@@ -78,6 +78,8 @@ MessageSession::WritePlan MessageSession::PlanWrite(const QString& text) {
         return plan;
     }
     QStringList reasons;
+    if (const QString leftOut = Reports::LeftOut(kyrel::DroppedCharacters(text.toStdU16String())); !leftOut.isEmpty())
+        reasons << leftOut;
     if (const kyrel::SizeResult size = kyrel::RomFileSize(path); size.ok() && !m_layoutAgreed) {
         const kyrel::RomLayout layout = kyrel::LayoutOfSize(size.size);
         plan.asksLayout = layout != kyrel::RomLayout::Headered;

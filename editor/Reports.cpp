@@ -97,18 +97,49 @@ QString Reports::Copied(const kyrel::TypedText& copy, std::int32_t start, std::i
     return tr("The message was copied as new text.\n\n") + said.join(QLatin1Char(' '));
 }
 
+QString Reports::LeftOut(std::u16string_view dropped) {
+    if (dropped.empty())
+        return {};
+    // So many characters are named; the rest are only counted.
+    constexpr qsizetype Named = 5;
+    QStringList named;
+    qsizetype count = 0;
+    for (std::size_t i = 0; i < dropped.size(); ++i, ++count) {
+        const bool pair = QChar::isHighSurrogate(dropped[i]) && i + 1 < dropped.size();
+        if (count < Named)
+            named << QString::fromStdString(kyrel::SpelledOut(dropped.substr(i, pair ? 2 : 1)));
+        i += pair ? 1 : 0;
+    }
+    if (count > Named)
+        named << (count - Named == 1 ? tr("1 more character") : tr("%1 more characters").arg(count - Named));
+    const QString list =
+        named.size() < 2 ? named.join(QString())
+                         : named.mid(0, named.size() - 1).join(QStringLiteral(", ")) + tr(" and ") + named.constLast();
+    return tr("The game has no code for %1, so the new text leaves %2 out.")
+        .arg(list, count == 1 ? tr("it") : tr("them"));
+}
+
 QString Reports::NewTextSize(const QString& text, std::span<const std::uint8_t> readBytes, std::int64_t readStart) {
     if (text.isEmpty())
         return tr("The new text is empty, and an empty text cannot be written.");
-    const kyrel::EncodedMessage encoded = kyrel::EncodeToBytes(text.toStdU16String());
+    const std::u16string typed = text.toStdU16String();
+    const kyrel::EncodedMessage encoded = kyrel::EncodeToBytes(typed);
     if (!encoded.ok())
         return QString::fromStdString(encoded.error->Describe());
 
-    const QString needs = tr("The new text needs %1.").arg(Bytes(static_cast<std::int64_t>(encoded.bytes.size())));
-    const QString read = Bytes(static_cast<std::int64_t>(readBytes.size()));
+    const auto needed = static_cast<std::int64_t>(encoded.bytes.size());
+    const auto held = static_cast<std::int64_t>(readBytes.size());
+    QString said = tr("The new text needs %1.").arg(Bytes(needed));
+    if (const QString leftOut = LeftOut(kyrel::DroppedCharacters(typed)); !leftOut.isEmpty())
+        said += QLatin1Char(' ') + leftOut;
     if (readBytes.empty())
-        return needs + tr(" No message has been read yet.");
-    if (kyrel::TypedTextOf(readBytes, readStart).complete)
-        return needs + tr(" The message read last holds %1.").arg(read);
-    return needs + tr(" The read of the message shown stopped after %1, before its end code.").arg(read);
+        return said + tr(" No message has been read yet.");
+    if (!kyrel::TypedTextOf(readBytes, readStart).complete)
+        return said + tr(" The read of the message shown stopped after %1, before its end code.").arg(Bytes(held));
+    said += tr(" The message read last holds %1.").arg(Bytes(held));
+    if (needed < held)
+        said += tr(" The new text is %1 shorter: those bytes stay after its end code, and index view reads them as "
+                   "a message of their own.")
+                    .arg(Bytes(held - needed));
+    return said;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 // The sentences the main window shows about reads, writes and copies, built from values alone so that they can
 // be checked without a window.
@@ -24,6 +25,8 @@ public:
     [[nodiscard]] static QString LongerText(std::int64_t needed, std::int32_t start, std::int64_t oldBytes);
     // Why a write needs the user's agreement: the file is not laid out as the editor's positions assume.
     [[nodiscard]] static QString LayoutRisk(const QString& fileName, kyrel::RomLayout layout);
+    // Why a write needs the user's agreement: characters the game has no code for are left out (empty: none are).
+    [[nodiscard]] static QString LeftOut(std::u16string_view dropped);
     // One question for every reason a write needs the user's agreement.
     [[nodiscard]] static QString WriteQuestion(const QStringList& reasons);
     // The warning on loading a file that is not laid out as the editor's positions assume.

@@ -268,10 +268,16 @@ void TestBadInput::newTextOfEveryKind_data() {
     const QString huge = QStringLiteral("the ").repeated(256 * 1024); // 1 MiB of text, twice the space there is
     QTest::newRow("1 MB, answered no") << huge << false << "overwrites" << Bytes{};
     QTest::newRow("line ends only") << QStringLiteral("\n\n\n") << false << "" << Bytes{0x7F};
-    QTest::newRow("outside the BMP") << QStringLiteral("Hi\U0001F600there") << false << ""
-                                     << Bytes{0x07, 0x22, 0xD8, 0xCE, 0x7F};
-    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("Hi") << false << ""
-                                    << Bytes{0x07, 0x22, 0x7F};
+    // Characters the game has no code for: the write asks first, and this answer is No.
+    QTest::newRow("outside the BMP") << QStringLiteral("Hi\U0001F600there") << false << "no code for \"\U0001F600\""
+                                     << Bytes{};
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("Hi") << false << "no code for"
+                                    << Bytes{};
+    QTest::newRow("an ampersand") << QStringLiteral("Tom & Jerry") << false << "no code for \"&\", so" << Bytes{};
+    QTest::newRow("six characters without a code")
+        << QStringLiteral("~&%;:/ and \t") << false
+        << "no code for \"~\", \"&\", \"%\", \";\", \":\" and 2 more characters, so the new text leaves them out."
+        << Bytes{};
     QTest::newRow("argument letters") << QStringLiteral("<COLOR>abc") << false << "\"abc\"" << Bytes{};
     QTest::newRow("argument sign") << QStringLiteral("<COLOR>-05") << false << "\"-05\"" << Bytes{};
     QTest::newRow("argument fraction") << QStringLiteral("<SPEED>1.5") << false << "\"1.5\"" << Bytes{};

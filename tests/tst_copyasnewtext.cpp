@@ -230,10 +230,16 @@ void TestCopyAsNewText::tooltipTellsTheSize_data() {
 
     // The message read is "Hello", five bytes with its end code.
     const QString holds = QStringLiteral(" The message read last holds 5 bytes.");
+    const QString shorter = QStringLiteral(" The new text is %1 shorter: those bytes stay after its end code, and "
+                                           "index view reads them as a message of their own.");
     QTest::newRow("dictionary entry") << true << QString() << "the"
-                                      << "The new text needs 2 bytes." + holds;
+                                      << "The new text needs 2 bytes." + holds + shorter.arg("3 bytes");
     QTest::newRow("one byte") << true << QString() << "<E>"
-                              << "The new text needs 1 byte." + holds;
+                              << "The new text needs 1 byte." + holds + shorter.arg("4 bytes");
+    QTest::newRow("as long as the message") << true << QString() << "Hel~lo"
+                                            << "The new text needs 5 bytes. The game has no code for \"~\", so the "
+                                               "new text leaves it out." +
+                                                   holds;
     QTest::newRow("line ends take nothing") << true << QString() << "Hi\n\nthere<BR>"
                                             << "The new text needs 6 bytes." + holds;
     QTest::newRow("longer than the message") << true << QString() << "<COLOR>002Hello!"
