@@ -24,3 +24,6 @@ target_link_libraries(tst_copyasnewtext PRIVATE kyrel_editor_driver)
 
 kyrel_add_test(tst_reports)
 target_link_libraries(tst_reports PRIVATE kyrel_editor)
+
+kyrel_add_test(tst_undo)
+target_link_libraries(tst_undo PRIVATE kyrel_editor_driver)

@@ -29,6 +29,10 @@ void TestReports::sentence_data() {
         << Reports::WriteFailed(483649, {3, "It got shorter."}, 7)
         << "The write stopped after 3 of 7 bytes. The message at position 483649 now ends at position 483651 "
            "without its end code.\n\nIt got shorter.";
+    QTest::newRow("undo stopped midway")
+        << Reports::UndoFailed(200, {2, "It went away."}, 5)
+        << "The undo stopped after 2 of 5 bytes. Positions 200 to 201 hold their bytes from before the write again; "
+           "the rest of the write is still in the file, and Undo Write can try again.\n\nIt went away.";
 
     QTest::newRow("longer by one byte")
         << Reports::WriteQuestion({Reports::LongerText(6, 483649, 5)})

@@ -1,0 +1,154 @@
+// Undo Write: every write since the ROM was chosen is taken back, newest first, byte for byte, and never over
+// bytes another program changed since.
+#include "editor/MessageSession.h"
+#include "tests/support/EditorSession.h"
+
+#include <QAction>
+#include <QTest>
+
+#include <random>
+
+using kyrel::Bank1Start;
+using kyrel::testing::SyntheticRom;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+const std::vector<std::u16string> Messages = {u"First", u"Second one", u"Third", u"<COLOR>002Four<BR>th", u"Fifth"};
+
+Bytes FileBytes(const QString& path) {
+    return kyrel::testing::ReadFileBytes(ToFsPath(path));
+}
+
+// Reads the message at a position as index view does, so that a write goes there.
+[[nodiscard]] bool ReadAt(MessageSession& session, std::int32_t position) {
+    session.SetReadPos(position);
+    return session.ReadMessage(kyrel::StopRule::IndexView()).ok();
+}
+
+} // namespace
+
+class TestUndo : public QObject {
+    Q_OBJECT
+
+private slots:
+    void undoRestoresEveryWrite_data();
+    void undoRestoresEveryWrite();
+    void undoThroughTheMenu();
+};
+
+// Random writes over the messages (shorter, longer, over each other, some stopped midway), then Undo Write until
+// there is nothing left to undo. With `changed`, another program changes a byte of the newest write first.
+void TestUndo::undoRestoresEveryWrite_data() {
+    QTest::addColumn<unsigned>("seed");
+    QTest::addColumn<bool>("changed");
+    for (unsigned seed = 1; seed <= 8; ++seed)
+        QTest::addRow("writes, seed %u", seed) << seed << false;
+    for (unsigned seed = 1; seed <= 3; ++seed)
+        QTest::addRow("changed by another program, seed %u", seed) << seed << true;
+}
+
+void TestUndo::undoRestoresEveryWrite() {
+    QFETCH(unsigned, seed);
+    QFETCH(bool, changed);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("quillmere.smc"));
+    SyntheticRom rom;
+    std::vector<std::int32_t> starts;
+    for (std::int32_t position = Bank1Start; const auto& text : Messages) {
+        starts.push_back(position);
+        position = rom.PutText(position, text);
+    }
+    QVERIFY(rom.Save(ToFsPath(path)).ok());
+    MessageSession session;
+    session.SetRomPath(path);
+    QVERIFY(!session.UndoPosition());
+
+    std::mt19937 random(seed);
+    const QString texts[] = {QStringLiteral("Hi"), QStringLiteral("A much longer text than any message<BR>here"),
+                             QStringLiteral("<SPEED>003the end"), QStringLiteral("<E>")};
+    const int writes = 2 + static_cast<int>(random() % 6);
+    std::optional<std::int32_t> newest; // where the newest write that put a byte in began
+    for (int i = 0; i < writes; ++i) {
+        const std::int32_t start = starts[random() % starts.size()];
+        QVERIFY(ReadAt(session, start));
+        const MessageSession::WritePlan plan = session.PlanWrite(texts[random() % std::size(texts)]);
+        QVERIFY(plan.refusal.isEmpty());
+        // Sometimes the file is away when the write reaches one of its bytes, so the write stops there.
+        const std::int64_t away =
+            random() % 3 == 0 ? start + static_cast<std::int64_t>(random() % plan.bytes.size()) : 0;
+        const QString report = session.Write(plan, [&](std::int64_t position, kyrel::ByteStep step) {
+            if (position == away && step == kyrel::ByteStep::BeforeOpen)
+                QFile::rename(path, path + QStringLiteral(".away"));
+        });
+        QFile::rename(path + QStringLiteral(".away"), path);
+        QCOMPARE(report.isEmpty(), away == 0);
+        session.EndWrite();
+        newest = away == start ? newest : start;
+        QVERIFY(session.UndoPosition() == newest);
+    }
+
+    if (changed) {
+        QVERIFY(newest);
+        Bytes now = FileBytes(path);
+        now[static_cast<std::size_t>(*newest)] ^= 0xFF; // the byte at position newest + 1
+        SyntheticRom other(now.size());
+        other.Put(1, now);
+        QVERIFY(other.Save(ToFsPath(path)).ok());
+        const QString report = session.UndoWrite();
+        QVERIFY2(report.startsWith(QStringLiteral("Nothing was undone.")) &&
+                     report.contains(QStringLiteral("Position %1 ").arg(*newest + 1)),
+                 qPrintable(report));
+        QCOMPARE(FileBytes(path), now);
+        QVERIFY(session.UndoPosition() == newest);
+        return;
+    }
+    int undone = 0;
+    while (session.UndoPosition()) {
+        const QString report = session.UndoWrite();
+        QVERIFY2(report.isEmpty(), qPrintable(report));
+        QVERIFY(++undone <= writes);
+    }
+    QCOMPARE(FileBytes(path), rom.Bytes());
+}
+
+// The menu item names the write it takes back, is there only while there is one, and shows the message restored.
+void TestUndo::undoThroughTheMenu() {
+    EditorSession window;
+    QVERIFY(window.Exposed());
+    SyntheticRom rom;
+    rom.PutTexts(Bank1Start, Messages);
+    const QString path = window.Save(QStringLiteral("quillmere.smc"), rom);
+    EditorDriver& driver = window.Driver();
+    auto* undo = driver.Get<QAction>("UndoWrite");
+    driver.Load(path);
+    QVERIFY(!undo->isEnabled());
+
+    window.Boxes().SetAnswer(QMessageBox::Yes);
+    driver.Write(QStringLiteral("Overwritten and longer"));
+    driver.Click("Index", true);
+    const std::int32_t second = window.Dialog().Session().ViewStartPos();
+    driver.Write(QStringLiteral("Hi"));
+    QVERIFY(undo->isEnabled());
+    QCOMPARE(undo->text(), QStringLiteral("&Undo Write at %1").arg(second));
+
+    driver.Choose("UndoWrite");
+    QCOMPARE(undo->text(), QStringLiteral("&Undo Write at %1").arg(Bank1Start));
+    QCOMPARE(window.Dialog().Session().ViewStartPos(), second);
+    driver.Choose("UndoWrite");
+    QVERIFY(!undo->isEnabled());
+    QCOMPARE(undo->text(), QStringLiteral("&Undo Write"));
+    QCOMPARE(driver.Pane(), QStringLiteral("First\n\n"));
+    QCOMPARE(FileBytes(path), rom.Bytes());
+    for (const auto& box : window.Boxes().Boxes()) // the longer-text questions, and no warning
+        QVERIFY2(box.buttons.testFlag(QMessageBox::Yes), qPrintable(box.text));
+
+    // A ROM chosen again starts with nothing to undo.
+    driver.Write(QStringLiteral("Hi"));
+    QVERIFY(undo->isEnabled());
+    driver.Load(path);
+    QVERIFY(!undo->isEnabled());
+}
+
+QTEST_MAIN(TestUndo)
+#include "tst_undo.moc"
