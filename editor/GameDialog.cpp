@@ -1,6 +1,7 @@
 #include "editor/GameDialog.h"
 
 #include "codec/NumberText.h"
+#include "editor/ActionScope.h"
 #include "editor/Reports.h"
 #include "editor/UpDown.h"
 #include "windows/About.h"
@@ -19,7 +20,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
 #include <QToolTip>
 
 namespace {
@@ -38,21 +38,6 @@ QString NumberText(double value) {
 }
 
 } // namespace
-
-// Marks one user action: nested handlers run inside the outermost one and share its warning.
-class GameDialog::ActionScope {
-public:
-    explicit ActionScope(GameDialog& dialog) : m_dialog(dialog) {
-        if (m_dialog.m_actionDepth++ == 0)
-            m_dialog.m_warnedInAction = false;
-    }
-    ~ActionScope() { --m_dialog.m_actionDepth; }
-    ActionScope(const ActionScope&) = delete;
-    ActionScope& operator=(const ActionScope&) = delete;
-
-private:
-    GameDialog& m_dialog;
-};
 
 GameDialog::GameDialog(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("GameDialog"));
@@ -103,7 +88,7 @@ void GameDialog::Connect() {
     });
     connect(AboutBox, &QAction::triggered, this, &GameDialog::AboutBox_Click);
     connect(UndoWrite, &QAction::triggered, this, &GameDialog::UndoWrite_Click);
-    connect(&m_session, &MessageSession::RomChanged, this, &GameDialog::ShowUndoWrite);
+    connect(&m_session, &MessageSession::RomChanged, this, [this] { ShowUndoWrite(m_session.UndoPosition()); });
 
     connect(CopyAsNewText, &QAction::triggered, this, &GameDialog::CopyAsNewText_Click);
     connect(text1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { ShowPaneMenu(at); });
@@ -145,7 +130,7 @@ std::optional<QString> GameDialog::ReadMessage() {
 }
 
 void GameDialog::RefreshView() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     if (ByteView()) {
         // While the user is still typing a position there is nothing to read yet.
         const auto begin = NumberIn(Begin);
@@ -167,7 +152,7 @@ void GameDialog::RefreshView() {
 }
 
 void GameDialog::Command1_Click() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     const QString path = AskRomPath(this);
     if (path.isEmpty())
         return;
@@ -186,13 +171,13 @@ void GameDialog::FileOpen_Click() {
 }
 
 void GameDialog::Command5_Click() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     if (m_session.RomLoaded())
         RefreshView();
 }
 
 void GameDialog::ViewByByte_Click() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     ShowViewControls(true);
     m_session.SetReadPos(1);
     if (m_session.RomLoaded())
@@ -200,13 +185,13 @@ void GameDialog::ViewByByte_Click() {
 }
 
 void GameDialog::ViewByIndex_Click() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     ShowViewControls(false);
     m_session.SetReadPos(kyrel::Bank1Start);
 }
 
 void GameDialog::Bank_UpClick() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     const auto bank = NumberIn(BankNo);
     if (!bank)
         return;
@@ -214,7 +199,7 @@ void GameDialog::Bank_UpClick() {
 }
 
 void GameDialog::Bank_DownClick() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     const auto bank = NumberIn(BankNo);
     if (!bank)
         return;
@@ -222,7 +207,7 @@ void GameDialog::Bank_DownClick() {
 }
 
 void GameDialog::BankNo_Change() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     auto bank = NumberIn(BankNo);
     if (!bank)
         return;
@@ -245,7 +230,7 @@ void GameDialog::BankNo_Change() {
 }
 
 void GameDialog::Index_UpClick() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     const auto bank = NumberIn(BankNo);
     const auto index = NumberIn(IndexNo);
     if (!bank || !index)
@@ -259,7 +244,7 @@ void GameDialog::Index_UpClick() {
 }
 
 void GameDialog::Index_DownClick() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     const auto index = NumberIn(IndexNo);
     if (!index)
         return;
@@ -269,7 +254,7 @@ void GameDialog::Index_DownClick() {
 }
 
 void GameDialog::IndexNo_Change() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     auto index = NumberIn(IndexNo);
     if (!index)
         return;
@@ -285,14 +270,14 @@ void GameDialog::IndexNo_Change() {
 }
 
 void GameDialog::Begin_Change() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     const auto begin = NumberIn(Begin);
     if (begin && *begin <= 0)
         Begin->setText(QStringLiteral("1"));
 }
 
 void GameDialog::Command3_Click() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     const QString text = NewText();
     bool wrote = false;
     if (text.isEmpty()) {
@@ -320,15 +305,6 @@ void GameDialog::Command3_Click() {
     }
 }
 
-QString GameDialog::NewText() const {
-    // The document's own text: the plain-text view would turn no-break spaces into blanks, which the encoder
-    // would write. Only the pane's line ends become the CR LF the encoder skips.
-    QString text = text3->document()->toRawText();
-    for (const QChar separator : {QChar(QChar::ParagraphSeparator), QChar(QChar::LineSeparator)})
-        text.replace(separator, QStringLiteral("\r\n"));
-    return text;
-}
-
 std::optional<std::int32_t> GameDialog::BeginPosition() const {
     const auto begin = NumberIn(Begin);
     const auto position = begin ? kyrel::RoundToInt32(*begin) : std::nullopt;
@@ -338,7 +314,7 @@ std::optional<std::int32_t> GameDialog::BeginPosition() const {
 }
 
 void GameDialog::UndoWrite_Click() {
-    ActionScope scope(*this);
+    ActionScope scope(m_actionDepth, m_warnedInAction);
     const std::optional<std::int32_t> position = m_session.UndoPosition();
     if (!position)
         return;
@@ -349,12 +325,6 @@ void GameDialog::UndoWrite_Click() {
     if (ByteView())
         Begin->setText(QString::number(*position));
     RefreshView();
-}
-
-void GameDialog::ShowUndoWrite() {
-    const std::optional<std::int32_t> position = m_session.UndoPosition();
-    UndoWrite->setEnabled(position.has_value());
-    UndoWrite->setText(position ? tr("&Undo Write at %1").arg(*position) : tr("&Undo Write"));
 }
 
 void GameDialog::Command2_Click() {

@@ -44,21 +44,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    class ActionScope;
-
     void Connect();
     void Form_Load();
     void RefreshView();
     // Reads from ReadPos into text1; on failure the state stays as it was and the reason is returned.
     [[nodiscard]] std::optional<QString> ReadMessage();
-    // The text of "New Text" as the encoder takes it.
-    [[nodiscard]] QString NewText() const;
     // The position in "Starting Value:", when it holds one.
     [[nodiscard]] std::optional<std::int32_t> BeginPosition() const;
     // At most one warning box per user action, however many nested reads fail within it.
     void Warn(const QString& text);
-    // The undo item names the write it would take back, and is enabled only while there is one.
-    void ShowUndoWrite();
+
     // A box about a write that did not happen or stopped: never folded into another warning of the action.
     void ReportWrite(const QString& report);
     [[nodiscard]] bool ByteView() const;

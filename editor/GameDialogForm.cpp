@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include <limits>
 
@@ -208,4 +209,18 @@ QString GameDialogForm::AskRomPath(QWidget* window) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+QString GameDialogForm::NewText() const {
+    // The document's own text: the plain-text view would turn no-break spaces into blanks, which the encoder
+    // would write. Only the pane's line ends become the CR LF the encoder skips.
+    QString text = text3->document()->toRawText();
+    for (const QChar separator : {QChar(QChar::ParagraphSeparator), QChar(QChar::LineSeparator)})
+        text.replace(separator, QStringLiteral("\r\n"));
+    return text;
+}
+
+void GameDialogForm::ShowUndoWrite(std::optional<std::int32_t> position) {
+    UndoWrite->setEnabled(position.has_value());
+    UndoWrite->setText(position ? tr("&Undo Write at %1").arg(*position) : tr("&Undo Write"));
 }

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <cstdint>
+#include <optional>
+
 class QAction;
 class QFrame;
 class QGroupBox;
@@ -28,6 +31,10 @@ public:
 
     // Builds the controls and menus into the window, with their start texts, tab order and accessible names.
     void SetupForm(QMainWindow* window);
+    // The text of "New Text" as the encoder takes it.
+    [[nodiscard]] QString NewText() const;
+    // The undo item names the write it would take back, and is enabled only while there is one.
+    void ShowUndoWrite(std::optional<std::int32_t> position);
     // Shows the controls of one view, hides those of the other, and checks its menu item.
     void ShowViewControls(bool byteView);
     // The "ROM Text" pane's own menu, with "Copy as New Text" below the usual items, at a point of the pane.
