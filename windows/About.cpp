@@ -81,16 +81,15 @@ About::About() {
     picIcon->setPixmap(QPixmap(QStringLiteral(":/pictures/AboutPicture.png")));
     lblTitle = new QLabel(this);
     lblVersion = new QLabel(this);
-    lblDescription = new QLabel(
-        QStringLiteral("This program was made for editing the text in Kyrel: Quillmere, in the format of *.smc "),
-        this);
+    lblDescription =
+        new QLabel(tr("This program was made for editing the text in Kyrel: Quillmere, in the format of *.smc "), this);
     Line1[0] = MakeLine(this, 0, Qt::white);
     Line1[1] = MakeLine(this, 1, QColor(128, 128, 128));
-    lblDisclaimer = new QLabel(QStringLiteral("Caution: Be advised that this is not 100% error proof. Back up any and "
-                                              "all files you modify in case you need to restore the original"),
+    lblDisclaimer = new QLabel(tr("Caution: Be advised that this is not 100% error proof. Back up any and "
+                                  "all files you modify in case you need to restore the original"),
                                this);
-    Command1 = new WrappingButton(QStringLiteral("Show Splash Screen"), this);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    Command1 = new WrappingButton(tr("Show Splash Screen"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
 
     const Placement layout[] = {
         {picIcon, "picIcon", {8, 0, 64, 64}},
@@ -127,8 +126,8 @@ About::About() {
 }
 
 void About::Form_Load() {
-    setWindowTitle(QStringLiteral("About ") + ProgramTitle());
-    lblVersion->setText(QStringLiteral("Version ") + ProgramVersionText());
+    setWindowTitle(tr("About %1").arg(ProgramTitle()));
+    lblVersion->setText(tr("Version %1").arg(ProgramVersionText()));
     lblTitle->setText(ProgramTitle());
     // One font for the window's captions, small enough for each to fit its place.
     setFont(FittingFont(font(), {lblTitle, lblVersion, lblDescription, lblDisclaimer}));

@@ -44,7 +44,7 @@ Other::Other() {
     SetUpSingleWindow(this, Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                                 Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(ProgramIcon());
-    setWindowTitle(QStringLiteral("Other Characters"));
+    setWindowTitle(tr("Other Characters"));
     setFixedSize(278, 117);
 
     // Made in index order, so the tab order follows the indexes.
@@ -68,7 +68,7 @@ Other::Other() {
     for (int index = 0; index < LetterCount; ++index) {
         Letter[index]->setAccessibleName(QString::fromUtf8(glyphs[index].first));
         Letter[index]->setAccessibleDescription(
-            QStringLiteral("Byte 0x%1 of the game's text").arg(QString::number(glyphs[index].second, 16).toUpper()));
+            tr("Byte 0x%1 of the game's text").arg(QString::number(glyphs[index].second, 16).toUpper()));
     }
 }
 

@@ -54,10 +54,10 @@ Splash::Splash() : m_picture(QStringLiteral(":/pictures/SplashPicture.png")) {
     setContentsMargins(FrameWidth, FrameWidth, FrameWidth, FrameWidth);
     setFixedSize(256 + 2 * FrameWidth, 191 + 2 * FrameWidth);
 
-    Label1 = new QLabel(QStringLiteral("Kyrel: Script Editor"), this);
+    Label1 = new QLabel(ProgramTitle(), this);
     Version = new QLabel(this);
     Version->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Command1 = new QPushButton(QStringLiteral("Ok"), this); // made last, so it lies over both labels
+    Command1 = new QPushButton(tr("Ok"), this); // made last, so it lies over both labels
 
     const Placement layout[] = {
         {Label1, "Label1", {8, 176, 97, 17}},
@@ -74,7 +74,7 @@ Splash::Splash() : m_picture(QStringLiteral(":/pictures/SplashPicture.png")) {
 }
 
 void Splash::Form_Load() {
-    Version->setText(QStringLiteral("Ver ") + ProgramVersionText());
+    Version->setText(tr("Ver %1").arg(ProgramVersionText()));
     // One font for the window's captions, small enough for each to fit its place.
     setFont(FittingFont(font(), {Label1, Version}));
 }
