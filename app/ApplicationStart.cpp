@@ -45,7 +45,7 @@ std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
     for (const HeldMessage& message : held) {
         const QMessageLogContext context(message.file.constData(), message.line, message.function.constData(),
                                          message.category.constData());
-        previous(message.type, context, message.text);
+        qt_message_output(message.type, context, message.text); // through the handler restored above
     }
     held.clear();
     return application;
