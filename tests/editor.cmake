@@ -24,3 +24,6 @@ target_link_libraries(tst_copyasnewtext PRIVATE kyrel_editor_driver)
 
 kyrel_add_test(tst_reports)
 target_link_libraries(tst_reports PRIVATE kyrel_editor)
+
+kyrel_add_test(tst_messagelist)
+target_link_libraries(tst_messagelist PRIVATE kyrel_editor_driver)
