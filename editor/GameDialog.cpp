@@ -1,6 +1,7 @@
 #include "editor/GameDialog.h"
 
 #include "codec/NumberText.h"
+#include "editor/MessageList.h"
 #include "editor/Reports.h"
 #include "editor/UpDown.h"
 #include "windows/About.h"
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -104,6 +106,8 @@ void GameDialog::Connect() {
     connect(AboutBox, &QAction::triggered, this, &GameDialog::AboutBox_Click);
 
     connect(CopyAsNewText, &QAction::triggered, this, &GameDialog::CopyAsNewText_Click);
+    connect(ViewMessages, &QAction::triggered, this, &GameDialog::ViewMessages_Click);
+    connect(&m_session, &MessageSession::RomChanged, this, [this] { ViewMessages->setEnabled(m_session.RomLoaded()); });
     connect(text1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { ShowPaneMenu(at); });
     // The pane's tooltip events arrive at its viewport, the widget under the mouse.
     text3->viewport()->installEventFilter(this);
@@ -364,4 +368,32 @@ bool GameDialog::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- the Messages window ----------------------------------------------------------------------------------
+
+void GameDialog::ViewMessages_Click() {
+    MessageList* list = MessageList::ShowInstance(m_session);
+    // Queued: the click or key that opened the row ends in the list before this window comes forward.
+    connect(list, &MessageList::OpenMessage, this, &GameDialog::ShowListedMessage,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
+}
+
+// Shows the message in index view as stepping there with the arrows would: the same counters, and the same read
+// from the same position, which leaves the positions as that step's last read does.
+void GameDialog::ShowListedMessage(int bank, int index, int position) {
+    ActionScope scope(*this);
+    if (ByteView())
+        ViewByIndex_Click();
+    {
+        // The counters only name the message: their change handlers would first read from the old position.
+        const QSignalBlocker bankBox(BankNo);
+        const QSignalBlocker indexBox(IndexNo);
+        BankNo->setText(QString::number(bank));
+        IndexNo->setText(QString::number(index));
+    }
+    m_session.SetReadPos(position);
+    RefreshView();
+    raise();
+    activateWindow();
 }

@@ -37,6 +37,9 @@ public slots:
     void OptionSplash_Click();
     void AboutBox_Click();
     void CopyAsNewText_Click();
+    void ViewMessages_Click();
+    // A row opened in the Messages window.
+    void ShowListedMessage(int bank, int index, int position);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,8 +4,11 @@
 #include "editor/MessageListModel.h"
 #include "tests/support/EditorSession.h"
 
+#include "codec/MessageEncoder.h"
+
 #include <QHeaderView>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
@@ -55,6 +58,8 @@ private:
     QList<Shown> WalkWithArrows();
     QList<Shown> Listed() const;
     void Select(int bank, int index);
+    // Opens the second row listed, and checks the main window against stepping there.
+    void Open(const QString& how);
 
     std::unique_ptr<EditorSession> m_session;
     EditorDriver* m_driver = nullptr;
@@ -73,7 +78,7 @@ void TestMessageList::init() {
     // More messages than the arrow reaches in either bank. Bank 1's fifth is cut by the index view after 1000
     // bytes, right after an argument code, and has an argument byte of 0x7F that ends nothing.
     SyntheticRom rom;
-    for (const auto [bankStart, count] : {std::pair{Bank1Start, 80}, std::pair{Bank2Start, 700}}) {
+    for (const auto& [bankStart, count] : {std::pair{Bank1Start, 80}, std::pair{Bank2Start, 700}}) {
         std::int32_t position = bankStart;
         for (int i = 0; i < count; ++i) {
             std::int32_t next = 0;
@@ -86,8 +91,8 @@ void TestMessageList::init() {
                 cut.push_back(kyrel::EndCode);
                 next = rom.Put(position, cut);
             } else {
-                const std::u16string text = Openings[i % 5] + u"<BR>" + Endings[(i / 5) % 5] + u" " +
-                                            QString::number(i).toStdU16String();
+                const std::u16string text =
+                    Openings[i % 5] + u"<BR>" + Endings[(i / 5) % 5] + u" " + QString::number(i).toStdU16String();
                 next = rom.PutText(position, text);
                 source = QString::fromStdU16String(text).replace(QStringLiteral("<BR>"), QStringLiteral(" "));
             }
@@ -96,8 +101,9 @@ void TestMessageList::init() {
         }
     }
     m_driver->Load(m_session->Save(QStringLiteral("quillmere.smc"), rom));
-    m_list = MessageList::ShowInstance(m_session->Dialog().Session());
-    QVERIFY(QTest::qWaitForWindowExposed(m_list));
+    m_driver->Choose("ViewMessages");
+    m_list = MessageList::Instance();
+    QVERIFY(m_list && QTest::qWaitForWindowExposed(m_list));
     m_view = m_list->findChild<QTableView*>(QStringLiteral("Messages"));
     QVERIFY(m_view);
 }
@@ -152,20 +158,28 @@ void TestMessageList::listsWhatTheArrowsShow_data() {
     QTest::addColumn<QString>("find");  // typed into the search box
     QTest::addColumn<QString>("write"); // written over bank 1's third message first
     QTest::addColumn<int>("sortBy");    // the column whose header is clicked, or -1
+    QTest::addColumn<QString>("open");  // how the second row listed is opened, if it is
 
-    QTest::newRow("every message the up arrow reaches, where it shows it") << "" << "" << -1;
-    QTest::newRow("a word finds exactly the messages that hold it") << "lantern" << "" << -1;
-    QTest::newRow("in any case") << "LANTERN" << "" << -1;
-    QTest::newRow("a phrase across a line break") << "seen my" << "" << -1;
-    QTest::newRow("a longer text moves the rows after it") << "" << "A third message much longer than it was" << -1;
-    QTest::newRow("a shorter text moves the rows after it") << "" << "Hi" << -1;
-    QTest::newRow("sorted by length, as numbers") << "" << "" << int(MessageListModel::Bytes);
+    auto row = [](const char* name, const char* find, const char* write, int sortBy, const char* open) {
+        QTest::newRow(name) << QString::fromUtf8(find) << QString::fromUtf8(write) << sortBy << QString::fromUtf8(open);
+    };
+    row("every message the up arrow reaches, where it shows it", "", "", -1, "");
+    row("a word finds exactly the messages that hold it", "lantern", "", -1, "");
+    row("in any case", "LANTERN", "", -1, "");
+    row("a phrase across a line break", "seen my", "", -1, "");
+    row("a longer text moves the rows after it", "", "A third message much longer than it was", -1, "");
+    row("a shorter text moves the rows after it", "", "Hi", -1, "");
+    row("sorted by length, as numbers", "", "", MessageListModel::Bytes, "");
+    row("Enter opens a row as the arrows step there", "", "", -1, "enter");
+    row("a double-click opens a row found", "seen my", "", -1, "double-click");
+    row("a row of bank 2 opens in byte view", "", "", MessageListModel::Index, "byte view");
 }
 
 void TestMessageList::listsWhatTheArrowsShow() {
     QFETCH(QString, find);
     QFETCH(QString, write);
     QFETCH(int, sortBy);
+    QFETCH(QString, open);
     auto* findText = m_list->findChild<QLineEdit*>(QStringLiteral("FindText"));
     auto* count = m_list->findChild<QLabel*>(QStringLiteral("Count"));
     QVERIFY(findText && count);
@@ -189,6 +203,10 @@ void TestMessageList::listsWhatTheArrowsShow() {
         QTest::keyClicks(findText, find);
     }
     const QList<Shown> listed = Listed();
+    if (!open.isEmpty()) {
+        Open(open);
+        return;
+    }
 
     if (!find.isEmpty()) {
         QList<Shown> holding;
@@ -204,7 +222,8 @@ void TestMessageList::listsWhatTheArrowsShow() {
         qint64 before = 0;
         for (int row = 0; row < listed.size(); ++row) {
             const qint64 bytes = m_view->model()->index(row, sortBy).data().toLongLong();
-            QVERIFY2(bytes >= before, qPrintable(QStringLiteral("row %1: %2 after %3").arg(row).arg(bytes).arg(before)));
+            QVERIFY2(bytes >= before,
+                     qPrintable(QStringLiteral("row %1: %2 after %3").arg(row).arg(bytes).arg(before)));
             before = bytes;
         }
     } else {
@@ -216,6 +235,47 @@ void TestMessageList::listsWhatTheArrowsShow() {
                          QString::number(m_made.at(listed[row].position).first));
         }
     }
+}
+
+void TestMessageList::Open(const QString& how) {
+    const Shown row = Listed().at(1);
+    QSignalSpy opened(m_list, &MessageList::OpenMessage);
+    if (how == u"enter") {
+        m_view->setFocus();
+        QTest::keyClick(m_view, Qt::Key_Down);
+        QTest::keyClick(m_view, Qt::Key_Return);
+    } else {
+        if (how == u"byte view")
+            m_driver->Choose("ViewByByte");
+        auto* findText = m_list->findChild<QLineEdit*>(QStringLiteral("FindText"));
+        findText->setFocus();
+        QTest::keyClick(findText, Qt::Key_Down);
+        QTest::keyClick(m_view, Qt::Key_Down);
+        const QRect cell = m_view->visualRect(m_view->currentIndex());
+        // A double-click as the window system delivers it: a click, then the second press as a double-click.
+        QTest::mouseClick(m_view->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    QCOMPARE(m_view->model()->index(m_view->currentIndex().row(), 2).data().toLongLong(), row.position);
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened.at(0), (QVariantList{row.bank, row.index, int(row.position)}));
+    QTRY_COMPARE(QApplication::activeWindow(), &m_session->Dialog());
+    QVERIFY(m_driver->Get<QAction>("ViewByIndex")->isChecked());
+    QCOMPARE(m_driver->Text("BankNo"), QString::number(row.bank));
+    QCOMPARE(m_driver->Text("IndexNo"), QString::number(row.index));
+    QCOMPARE(QString(m_driver->Pane()).replace(QLatin1Char('\n'), QChar(MessageListModel::LineBreakMark)), row.text);
+
+    // Then on as from there: the up arrow shows the message after it, and a write goes over that one.
+    const qint64 next = row.position + m_made.at(row.position).first;
+    m_driver->Click("Index", true);
+    QCOMPARE(m_driver->Text("IndexNo"), QString::number(row.index + 1));
+    QCOMPARE(m_session->Dialog().Session().ViewStartPos(), next);
+    m_driver->Write(QStringLiteral("Hi"));
+    const auto file =
+        kyrel::testing::ReadFileBytes(QFile::encodeName(m_session->FilePath("quillmere.smc")).toStdString());
+    const std::vector<std::uint8_t> written(file.begin() + next - 1, file.begin() + next + 2);
+    QCOMPARE(written, kyrel::EncodeToBytes(u"Hi").bytes);
+    QVERIFY(m_session->Boxes().Boxes().isEmpty());
 }
 
 QTEST_MAIN(TestMessageList)
