@@ -68,6 +68,7 @@ MessageScan ScanMessages(const std::filesystem::path& path, const std::array<std
                          "\", which has " + ByteCount(stretch.fileSize) + ".";
             continue;
         }
+        scan.messages.reserve(scan.messages.size() + static_cast<std::size_t>(count));
         ScanBank(stretch.bytes, start, bank, count, table, scan.messages);
     }
     if (scan.messages.empty())

@@ -149,13 +149,19 @@ const std::u16string Words[] = {
 
 // One message of the town: the kinds follow one another, so neighbours in the list differ.
 std::u16string TownMessage(int i) {
-    const std::u16string& who = People[static_cast<std::size_t>(i * 7) % std::size(People)];
-    const std::u16string& where = Places[static_cast<std::size_t>(i * 5 + 3) % std::size(Places)];
-    const std::u16string& what = Things[static_cast<std::size_t>(i * 3 + 1) % std::size(Things)];
-    const std::u16string& mood = Moods[static_cast<std::size_t>(i) % std::size(Moods)];
-    const std::u16string& said = Words[static_cast<std::size_t>(i * 4 + 2) % std::size(Words)];
-    const std::u16string number = std::u16string(1, char16_t(u'1' + i % 9)) + u"0";
-    switch (i % 9) {
+    // Each round of the nine kinds takes the next person, place and thing, so that every one of them turns up.
+    const int round = i / 9;
+    const int kind = i % 9;
+    auto pick = [&](const auto& table, int step) -> const std::u16string& {
+        return table[static_cast<std::size_t>(round * step + kind) % std::size(table)];
+    };
+    const std::u16string& who = pick(People, 7);
+    const std::u16string& where = pick(Places, 5);
+    const std::u16string& what = pick(Things, 1);
+    const std::u16string& mood = pick(Moods, 3);
+    const std::u16string& said = pick(Words, 4);
+    const std::u16string number = std::u16string(1, char16_t(u'1' + round % 9)) + u"0";
+    switch (kind) {
     case 0:
         return who + u"<BR>" + said;
     case 1:
