@@ -60,6 +60,8 @@ MessageList::MessageList(const MessageSession& session) : m_session(&session) {
     Messages->setTabKeyNavigation(false);
     Messages->verticalHeader()->hide();
     Messages->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // One line of text a row.
+    Messages->verticalHeader()->setDefaultSectionSize(Messages->fontMetrics().height() + 6);
     QHeaderView* columns = Messages->horizontalHeader();
     columns->setStretchLastSection(true);
     for (auto [column, width] : {std::pair{MessageListModel::Bank, 44}, std::pair{MessageListModel::Index, 48},
