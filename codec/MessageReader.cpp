@@ -6,11 +6,13 @@ namespace kyrel {
 
 namespace {
 
-std::u16string Decimal(std::uint8_t b) {
-    std::u16string text;
-    for (char c : std::to_string(b))
-        text += static_cast<char16_t>(c);
-    return text;
+// An argument byte as the pane shows it: decimal, no leading zeros; appended in place, as every tag has one.
+void AppendDecimal(std::u16string& text, std::uint8_t b) {
+    if (b >= 100)
+        text.push_back(static_cast<char16_t>(u'0' + b / 100));
+    if (b >= 10)
+        text.push_back(static_cast<char16_t>(u'0' + b / 10 % 10));
+    text.push_back(static_cast<char16_t>(u'0' + b % 10));
 }
 
 class MarkerGuard {
@@ -63,9 +65,12 @@ ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState&
     text.reserve(256);
 
     bool terminated = false;
+    const bool indexView = rule.view == StopRule::View::Index;
     while (at < end) {
         const std::uint8_t b = bytes[at];
-        if (TakesArgument(b))
+        // Kept at hand as well as in the table: asked once a byte, where the table's marker is a string.
+        const bool pending = TakesArgument(b);
+        if (pending)
             table.SetPendingArgument();
         // Most texts are one letter; none is copied into a temporary on its way.
         const std::u16string& shown = table.Lookup(b);
@@ -81,18 +86,20 @@ ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState&
         }
         ++at;
         ++readCount;
-        if (rule.view == StopRule::View::Byte && rule.byteCount && static_cast<double>(readCount) == *rule.byteCount)
+        if (indexView) {
+            if (readCount == IndexViewLimit)
+                break;
+        } else if (rule.byteCount && static_cast<double>(readCount) == *rule.byteCount) {
             break;
-        if (rule.view == StopRule::View::Index && readCount == IndexViewLimit)
-            break;
+        }
         if (readCount == MaxReadCount)
             break;
-        if (table.PendingArgument()) {
+        if (pending) {
             // The file ending on an argument code ends the read as at a limit.
             if (at >= end)
                 break;
             argumentByte = bytes[at++];
-            text += Decimal(argumentByte);
+            AppendDecimal(text, argumentByte);
             table.ClearPendingArgument();
         }
     }

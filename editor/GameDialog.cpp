@@ -2,6 +2,7 @@
 
 #include "codec/NumberText.h"
 #include "editor/ActionScope.h"
+#include "editor/MessageList.h"
 #include "editor/Reports.h"
 #include "editor/UpDown.h"
 #include "windows/About.h"
@@ -20,6 +21,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QToolTip>
 
 namespace {
@@ -88,9 +90,14 @@ void GameDialog::Connect() {
     });
     connect(AboutBox, &QAction::triggered, this, &GameDialog::AboutBox_Click);
     connect(UndoWrite, &QAction::triggered, this, &GameDialog::UndoWrite_Click);
-    connect(&m_session, &MessageSession::RomChanged, this, [this] { ShowUndoWrite(m_session.UndoPosition()); });
+    // The menu items that depend on the ROM and on what was written into it.
+    connect(&m_session, &MessageSession::RomChanged, this, [this] {
+        ShowUndoWrite(m_session.UndoPosition());
+        ViewMessages->setEnabled(m_session.RomLoaded());
+    });
 
     connect(CopyAsNewText, &QAction::triggered, this, &GameDialog::CopyAsNewText_Click);
+    connect(ViewMessages, &QAction::triggered, this, &GameDialog::ViewMessages_Click);
     connect(text1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { ShowPaneMenu(at); });
     // The pane's tooltip events arrive at its viewport, the widget under the mouse.
     text3->viewport()->installEventFilter(this);
@@ -356,4 +363,32 @@ bool GameDialog::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- the Messages window ----------------------------------------------------------------------------------
+
+void GameDialog::ViewMessages_Click() {
+    MessageList* list = MessageList::ShowInstance(m_session);
+    // Queued: the click or key that opened the row ends in the list before this window comes forward.
+    connect(list, &MessageList::OpenMessage, this, &GameDialog::ShowListedMessage,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
+}
+
+// Shows the message in index view as stepping there with the arrows would: the same counters, and the same read
+// from the same position, which leaves the positions as that step's last read does.
+void GameDialog::ShowListedMessage(int bank, int index, int position) {
+    ActionScope scope(m_actionDepth, m_warnedInAction);
+    if (ByteView())
+        ViewByIndex_Click();
+    {
+        // The counters only name the message: their change handlers would first read from the old position.
+        const QSignalBlocker bankBox(BankNo);
+        const QSignalBlocker indexBox(IndexNo);
+        BankNo->setText(QString::number(bank));
+        IndexNo->setText(QString::number(index));
+    }
+    m_session.SetReadPos(position);
+    RefreshView();
+    raise();
+    activateWindow();
 }

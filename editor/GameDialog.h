@@ -38,6 +38,9 @@ public slots:
     void AboutBox_Click();
     void CopyAsNewText_Click();
     void UndoWrite_Click();
+    void ViewMessages_Click();
+    // A row opened in the Messages window.
+    void ShowListedMessage(int bank, int index, int position);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -153,6 +153,10 @@ void GameDialogForm::CreateMenus(QMainWindow* window) {
     ViewByIndex = addItem(ViewMenu, "ViewByIndex", tr("View By Bank/&Index"));
     ViewByByte->setCheckable(true);
     ViewByIndex->setCheckable(true);
+    // The window that lists every message, beside the navigation; usable once a ROM is chosen.
+    ViewMessages = addItem(ViewMenu, "ViewMessages", tr("&Messages..."));
+    ViewMessages->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    ViewMessages->setEnabled(false);
 
     OptionMenu = addMenu("OptionMenu", tr("&Options"));
     OptionSplash = addItem(OptionMenu, "OptionSplash", tr("&Splash Screen on Load"));

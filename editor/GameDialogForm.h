@@ -77,6 +77,7 @@ public:
     QMenu* ViewMenu = nullptr;
     QAction* ViewByByte = nullptr;
     QAction* ViewByIndex = nullptr;
+    QAction* ViewMessages = nullptr;
     QMenu* OptionMenu = nullptr;
     QAction* OptionSplash = nullptr;
     QMenu* HelpMenu = nullptr;

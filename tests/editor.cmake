@@ -27,3 +27,6 @@ target_link_libraries(tst_reports PRIVATE kyrel_editor)
 
 kyrel_add_test(tst_undo)
 target_link_libraries(tst_undo PRIVATE kyrel_editor_driver)
+
+kyrel_add_test(tst_messagelist)
+target_link_libraries(tst_messagelist PRIVATE kyrel_editor_driver)

@@ -245,6 +245,7 @@ void TestGameDialog::startsWithMenusAndState() {
         const char* caption;
         bool enabled;
         bool checked;
+        const char* shortcut = "";
     };
     const Item items[] = {
         {"FileMenu", "&File", true, false},
@@ -253,6 +254,7 @@ void TestGameDialog::startsWithMenusAndState() {
         {"ViewMenu", "&View", true, false},
         {"ViewByByte", "View By &Byte", true, false},
         {"ViewByIndex", "View By Bank/&Index", true, true},
+        {"ViewMessages", "&Messages...", false, false, "Ctrl+M"},
         {"OptionMenu", "&Options", false, false},
         {"OptionSplash", "&Splash Screen on Load", true, false},
         {"HelpMenu", "&Help", true, false},
@@ -274,7 +276,7 @@ void TestGameDialog::startsWithMenusAndState() {
         QCOMPARE(action->text(), QString::fromUtf8(item.caption));
         QCOMPARE(action->isEnabled(), item.enabled);
         QCOMPARE(action->isChecked(), item.checked);
-        QVERIFY(action->shortcut().isEmpty());
+        QCOMPARE(action->shortcut().toString(), QString::fromLatin1(item.shortcut));
     }
     QCOMPARE(order, expectedOrder);
 

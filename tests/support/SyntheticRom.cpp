@@ -92,7 +92,8 @@ const std::u16string Bank1Lines[] = {
     u"<SPEED>003Hmm... <DELAY>030Something is not<BR>right here.",
     u"You found a small key!<SOUND>012",
     u"Will you help me?<BR><CHOICE>  Yes<BR><CHOICE>  No",
-    u"The bridge to the north<BR>was washed away in<BR>the last storm.<P>We are trying to fix<BR>it, but it takes time.",
+    u"The bridge to the north<BR>was washed away in<BR>the last storm.<P>We are trying to fix<BR>it, but it takes "
+    u"time.",
     u"<BORDER>001A letter lies on the<BR>table. It is sealed<BR>with red wax.",
     u"<ALIGN>001The End?",
     u"Shopkeeper<BR>Welcome! Take<BR>a look around, and tell<BR>me if you need anything.",
@@ -116,23 +117,96 @@ const std::u16string Bank2Lines[] = {
     u"A cold wind blows from<BR>the stairs below.",
 };
 
+// People, places and things of the story, combined into the many small messages of a town and a tower.
+const std::u16string People[] = {
+    u"Vrel",  u"Mira",   u"Old Tomas", u"Sela",       u"Brannic",  u"Guard",       u"Fisher Orla",
+    u"Elder", u"Pellan", u"Juno",      u"Widow Kess", u"Ferryman", u"Scholar Ivo",
+};
+const std::u16string Places[] = {
+    u"the tower",     u"Quillmere",     u"the old mill",   u"the north road",    u"the lake shore", u"the chapel",
+    u"the salt mine", u"the far hills", u"the ferry dock", u"the sunken garden", u"the library",    u"the west gate",
+};
+const std::u16string Things[] = {
+    u"a silver key",   u"an old map",    u"a bundle of reeds", u"a lantern",     u"a sealed letter", u"a bone flute",
+    u"a jar of honey", u"a river stone", u"a torn banner",     u"a copper ring", u"a bag of salt",   u"a small boat",
+};
+const std::u16string Moods[] = {
+    u"quiet", u"cold", u"strange", u"busy", u"empty", u"full of fog", u"warm", u"loud",
+};
+const std::u16string Words[] = {
+    u"I have lived here all my life, and I never saw the lake so low.",
+    u"If you go up there, take a light. The stairs go on forever.",
+    u"My mother told me the bells would ring again one day.",
+    u"Do not trust the ferryman after dark. He counts twice.",
+    u"The fish are gone. Nobody knows where they went.",
+    u"We could use another pair of hands at the dock.",
+    u"Have you heard the singing at night? It comes from the water.",
+    u"The roads are not safe since the storm.",
+    u"I lost something precious near the mill. Could you look for it?",
+    u"They say the tower was built before the town.",
+    u"Rest a while. You look like you walked all day.",
+};
+
+// One message of the town: the kinds follow one another, so neighbours in the list differ.
+std::u16string TownMessage(int i) {
+    // Each round of the nine kinds takes the next person, place and thing, so that every one of them turns up.
+    const int round = i / 9;
+    const int kind = i % 9;
+    auto pick = [&](const auto& table, int step) -> const std::u16string& {
+        return table[static_cast<std::size_t>(round * step + kind) % std::size(table)];
+    };
+    const std::u16string& who = pick(People, 7);
+    const std::u16string& where = pick(Places, 5);
+    const std::u16string& what = pick(Things, 1);
+    const std::u16string& mood = pick(Moods, 3);
+    const std::u16string& said = pick(Words, 4);
+    const std::u16string number = std::u16string(1, char16_t(u'1' + round % 9)) + u"0";
+    switch (kind) {
+    case 0:
+        return who + u"<BR>" + said;
+    case 1:
+        return u"You got " + what + u"!<SOUND>012";
+    case 2:
+        return u"<COLOR>002" + who + u"<COLOR>000<BR>Have you been to<BR>" + where + u"? It is " + mood +
+               u"<BR>there this time of year.";
+    case 3:
+        return u"Sign<BR>" + where + u", " + number + u" steps ahead.";
+    case 4:
+        return u"Shopkeeper<BR>" + what + u" costs " + number +
+               u" coins.<BR>Will you buy it?<BR><CHOICE>  Yes<BR>"
+               u"<CHOICE>  No";
+    case 5:
+        return u"<SPEED>003" + who + u"<BR>Hmm... <DELAY>030The wind from<BR>" + where + u" smells of rain.";
+    case 6:
+        // A long one, in several text boxes.
+        return who + u"<BR>Long ago, before the ferry and<BR>before the mill, " + where +
+               u" was a<BR>place of songs.<P>People came from the far hills<BR>to hear them, and nobody went<BR>"
+               u"home without " +
+               what + u".<P>" + said +
+               u"<P>Now only the old ones<BR>remember, and they do not"
+               u"<BR>like to talk about it.";
+    case 7:
+        return u"<BORDER>001" + what + u" lies here. It is<BR>" + mood + u" to the touch.";
+    default:
+        return u"(A) to look closer, (B) to leave " + where + u".";
+    }
+}
+
 } // namespace
 
 SyntheticRom MakeDemoRom() {
     SyntheticRom rom(HeaderedRomSize, 0x00);
+    // Bank 1 holds as many messages as the index arrow reaches there, the last of them bytes that have no text of
+    // their own, shown as their hexadecimal values.
     std::int32_t position = Bank1Start;
-    for (int i = 0; i < 84; ++i) {
-        std::u16string text = Bank1Lines[i % std::size(Bank1Lines)];
-        if (i >= static_cast<int>(std::size(Bank1Lines)))
-            text += u"<BR>(" + std::u16string(1, char16_t(u'0' + i / 20)) + u")";
-        position = rom.PutText(position, text);
-    }
-    // A few bytes that have no text of their own, shown as their hexadecimal values.
+    for (int i = 0; i < 74; ++i)
+        position = rom.PutText(position, i < static_cast<int>(std::size(Bank1Lines)) ? Bank1Lines[i] : TownMessage(i));
     position = rom.Put(position, {0x62, 0x80, 0xFF, 0xE9, EndCode});
 
+    // Bank 2 holds the 672 messages the index counter names.
     position = Bank2Start;
-    for (int i = 0; i < 24; ++i)
-        position = rom.PutText(position, Bank2Lines[i % std::size(Bank2Lines)]);
+    for (int i = 0; i < 672; ++i)
+        position = rom.PutText(position, i < static_cast<int>(std::size(Bank2Lines)) ? Bank2Lines[i] : TownMessage(i));
     return rom;
 }
 

@@ -1,0 +1,79 @@
+#include "codec/MessageScan.h"
+
+#include "codec/RomFile.h"
+
+namespace kyrel {
+
+std::size_t ScanReach(int count) {
+    const std::size_t read = ReachOf(StopRule::IndexView());
+    // A step moves at most two reads on, each one byte past the last it decoded.
+    return static_cast<std::size_t>(count) * 2 * (read + 1) + read;
+}
+
+void ScanBank(std::span<const std::uint8_t> bytes, std::int32_t start, int bank, int count, CharTable& table,
+              std::vector<ListedMessage>& into) {
+    const StopRule rule = StopRule::IndexView();
+    auto offsetOf = [&](std::int32_t position) { return static_cast<std::size_t>(position - start); };
+    ReaderState positions;
+    positions.ReadPos = start;
+    for (int index = 1; index <= count; ++index) {
+        // The window's read from here would find no byte: the arrow shows nothing more.
+        if (positions.ReadPos < start || offsetOf(positions.ReadPos) >= bytes.size())
+            return;
+        const std::span<const std::uint8_t> from = bytes.subspan(offsetOf(positions.ReadPos));
+        ReadResult shown = DecodeMessage(from, positions, table, rule);
+        if (!shown.ok())
+            return;
+        // A read that ended at an end code holds one byte more than it moved on: the end code it stays on.
+        const bool whole = shown.bytes.size() == static_cast<std::size_t>(shown.state.ReadPos - positions.ReadPos) + 1;
+        // A message cut by the index view is longer than what was shown of it.
+        const std::int64_t length = whole ? static_cast<std::int64_t>(shown.bytes.size()) : MeasureBytes(from).bytes;
+        into.push_back({bank, index, positions.ReadPos, length, std::move(shown.text)});
+        positions = shown.state;
+
+        // The up arrow's step: setting the counter reads again from where the last read stopped, and the arrow
+        // then moves on to where that read says the next message starts. On an end code that nested read
+        // decodes only the end code, so it is worked out without decoding.
+        if (offsetOf(positions.ReadPos) < bytes.size() && bytes[offsetOf(positions.ReadPos)] == EndCode) {
+            positions.NextMessagePos = positions.ReadPos + 1;
+        } else if (offsetOf(positions.ReadPos) < bytes.size()) {
+            const ReadResult nested = DecodeMessage(bytes.subspan(offsetOf(positions.ReadPos)), positions, table, rule);
+            if (!nested.ok())
+                return;
+            positions = nested.state;
+        }
+        positions.ReadPos = positions.NextMessagePos;
+    }
+}
+
+MessageScan ScanMessages(const std::filesystem::path& path, const std::array<std::int32_t, 2>& bankStarts,
+                         CharTable& table) {
+    MessageScan scan;
+    // Why the first bank that has no message has none: the reason when neither has one.
+    std::string noBank;
+    for (int bank = 1; bank <= 2; ++bank) {
+        const std::int32_t start = bankStarts[static_cast<std::size_t>(bank - 1)];
+        const int count = bank == 1 ? Bank1LastIndex : LastIndex;
+        if (start < 1) {
+            if (noBank.empty())
+                noBank = "Position " + std::to_string(start) + " is before the first byte of the file.";
+            continue;
+        }
+        const Stretch stretch = ReadStretch(path, start, static_cast<std::int64_t>(ScanReach(count)));
+        if (!stretch.ok())
+            return {{}, stretch.error};
+        if (start > stretch.fileSize) {
+            if (noBank.empty())
+                noBank = "Position " + std::to_string(start) + " is past the end of \"" + PathText(path) +
+                         "\", which has " + ByteCount(stretch.fileSize) + ".";
+            continue;
+        }
+        scan.messages.reserve(scan.messages.size() + static_cast<std::size_t>(count));
+        ScanBank(stretch.bytes, start, bank, count, table, scan.messages);
+    }
+    if (scan.messages.empty())
+        scan.error = noBank;
+    return scan;
+}
+
+} // namespace kyrel
