@@ -1,5 +1,5 @@
 add_library(kyrel_editor_driver STATIC support/ModalAnswerer.cpp support/EditorDriver.cpp support/EditorSession.cpp)
-target_link_libraries(kyrel_editor_driver PUBLIC kyrel_editor Qt6::Widgets Qt6::Test)
+target_link_libraries(kyrel_editor_driver PUBLIC kyrel_editor kyrel_testfiles Qt6::Widgets Qt6::Test)
 
 kyrel_add_test(tst_gamedialog)
 target_link_libraries(tst_gamedialog PRIVATE kyrel_editor_driver)

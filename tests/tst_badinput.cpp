@@ -3,20 +3,22 @@
 // window keeps working, the user hears about it where a box opens (or nothing happens while a box is being
 // edited), and no byte of the ROM changes outside the write the user asked for.
 #include "editor/GameDialog.h"
-#include "tests/support/EditorDriver.h"
-#include "tests/support/ModalAnswerer.h"
-#include "tests/support/SyntheticRom.h"
+#include "tests/support/EditorSession.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 using kyrel::Bank1Start;
 using kyrel::Bank2Start;
+using kyrel::testing::FileKind;
+using kyrel::testing::FsPath;
+using kyrel::testing::OddFile;
+using kyrel::testing::RomBytes;
 using kyrel::testing::SyntheticRom;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -50,110 +52,87 @@ private slots:
     void newTextOfEveryKind();
 
 private:
-    [[nodiscard]] Bytes FileBytes() const {
-        return kyrel::testing::ReadFileBytes(QFile::encodeName(m_romPath).toStdString());
-    }
+    const MessageSession& State() { return m_session->Dialog().Session(); }
+    ModalAnswerer& Answerer() { return m_session->Boxes(); }
+    EditorDriver& Ui() { return m_session->Driver(); }
     // The window still answers: a bank change reads that bank's first message from a good ROM.
     void CheckStillWorks();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<EditorSession> m_session;
     QString m_romPath;
     SyntheticRom m_rom;
-    std::unique_ptr<ModalAnswerer> m_boxes;
-    std::unique_ptr<GameDialog> m_dialog;
-    std::unique_ptr<EditorDriver> m_ui;
 };
 
 void TestBadInput::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_romPath = m_dir->filePath(QStringLiteral("quillmere.smc"));
+    m_session = std::make_unique<EditorSession>();
+    QVERIFY(m_session->Exposed());
+    Answerer().SetAnswer(QMessageBox::No);
     m_rom = MakeRom();
-    QVERIFY(m_rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
-    m_boxes = std::make_unique<ModalAnswerer>(QMessageBox::No);
-    m_dialog = std::make_unique<GameDialog>();
-    m_ui = std::make_unique<EditorDriver>(*m_dialog);
-    m_dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
-    m_ui->Load(m_romPath);
-    QCOMPARE(m_ui->Pane(), QStringLiteral("First\n\n"));
+    m_romPath = m_session->Save(QStringLiteral("quillmere.smc"), m_rom);
+    Ui().Load(m_romPath);
+    QCOMPARE(Ui().Pane(), QStringLiteral("First\n\n"));
 }
 
 void TestBadInput::cleanup() {
-    m_ui.reset();
-    m_dialog.reset();
-    m_boxes.reset();
+    m_session.reset();
     QVERIFY(!QApplication::activeModalWidget());
-    if (QFileInfo(m_romPath).isFile())
-        MakeWritable(m_romPath);
-    m_dir.reset();
 }
 
 void TestBadInput::CheckStillWorks() {
-    QVERIFY(m_dialog->isVisible());
+    QVERIFY(m_session->Dialog().isVisible());
     QFile::remove(m_romPath);
     QDir().rmdir(m_romPath);
-    QVERIFY(m_rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
-    m_boxes->Clear();
-    m_ui->Choose("ViewByIndex");
-    m_ui->Get<QLineEdit>("BankNo")->setText(QStringLiteral("1"));
-    m_ui->Type("BankNo", QStringLiteral("2"));
-    QCOMPARE(m_ui->Pane(), QStringLiteral("Other\n\n"));
-    QVERIFY(m_boxes->Boxes().isEmpty());
+    QVERIFY(m_rom.Save(FsPath(m_romPath)).ok());
+    Answerer().Clear();
+    Ui().Choose("ViewByIndex");
+    Ui().Get<QLineEdit>("BankNo")->setText(QStringLiteral("1"));
+    Ui().Type("BankNo", QStringLiteral("2"));
+    QCOMPARE(Ui().Pane(), QStringLiteral("Other\n\n"));
+    QVERIFY(Answerer().Boxes().isEmpty());
 }
 
 // ---- the ROM file -------------------------------------------------------------------------------------------
 
 void TestBadInput::romChangesUnderTheEditor_data() {
-    QTest::addColumn<QString>("change");
+    QTest::addColumn<FileKind>("kind");
+    QTest::addColumn<int>("kept");     // bytes of the ROM a regular file keeps, -1 for all
     QTest::addColumn<int>("warnings"); // boxes after one index up and one write
-    for (const char* change : {"removed", "truncated", "directory", "empty", "three bytes"})
-        QTest::newRow(change) << QString::fromLatin1(change) << 2;
-    QTest::newRow("read-only") << QStringLiteral("read-only") << 1;
+    QTest::newRow("removed") << FileKind::Missing << -1 << 2;
+    QTest::newRow("truncated") << FileKind::Regular << 4096 << 2;
+    QTest::newRow("directory") << FileKind::Directory << -1 << 2;
+    QTest::newRow("empty") << FileKind::Regular << 0 << 2;
+    QTest::newRow("three bytes") << FileKind::Regular << 3 << 2;
+    QTest::newRow("read-only") << FileKind::ReadOnly << -1 << 1;
 }
 
 void TestBadInput::romChangesUnderTheEditor() {
-    QFETCH(QString, change);
+    QFETCH(FileKind, kind);
+    QFETCH(int, kept);
     QFETCH(int, warnings);
 
-    Bytes left; // what the file holds after the change, if it is still a file
-    if (change == QLatin1String("read-only")) {
-        if (!MakeReadOnly(m_romPath))
-            QSKIP("this user can write to a read-only file here");
-        left = m_rom.Bytes();
-    } else {
-        QVERIFY(QFile::remove(m_romPath));
-        if (change == QLatin1String("directory")) {
-            QVERIFY(QDir().mkdir(m_romPath));
-        } else if (change != QLatin1String("removed")) {
-            const std::size_t size = change == QLatin1String("truncated") ? 4096
-                                     : change == QLatin1String("empty")   ? 0
-                                                                          : 3;
-            left.assign(m_rom.Bytes().begin(), m_rom.Bytes().begin() + size);
-            QFile file(m_romPath);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(reinterpret_cast<const char*>(left.data()), static_cast<qint64>(left.size()));
-        }
+    Bytes left = m_rom.Bytes(); // what the file holds after the change, if it is still a file
+    if (kept >= 0) {
+        left.resize(static_cast<std::size_t>(kept));
+        QVERIFY(QFile::resize(m_romPath, kept));
     }
-    const QString pane = m_ui->Pane();
+    OddFile file(m_romPath, kind);
+    QVERIFY(file.Made());
+    if (file.Skip())
+        QSKIP(file.Skip());
+    const QString pane = Ui().Pane();
 
-    m_ui->Click("Index", true);
-    m_ui->Write(QStringLiteral("New"));
+    Ui().Click("Index", true);
+    Ui().Write(QStringLiteral("New"));
 
-    QCOMPARE(m_boxes->Boxes().size(), warnings);
-    for (const auto& box : m_boxes->Boxes()) {
+    QCOMPARE(Answerer().Boxes().size(), warnings);
+    for (const auto& box : Answerer().Boxes()) {
         QCOMPARE(box.icon, QMessageBox::Warning);
         QVERIFY2(box.text.contains(m_romPath), qPrintable(box.text));
     }
-    if (change == QLatin1String("read-only")) {
-        QCOMPARE(m_ui->Pane(), QStringLiteral("Second\n\n"));
-    } else {
-        QCOMPARE(m_ui->Pane(), pane);
-    }
-    if (QFileInfo(m_romPath).isFile()) {
-        QCOMPARE(FileBytes(), left);
-        MakeWritable(m_romPath);
-    }
+    QCOMPARE(Ui().Pane(), kind == FileKind::ReadOnly ? QStringLiteral("Second\n\n") : pane);
+    if (QFileInfo(m_romPath).isFile())
+        QCOMPARE(RomBytes(m_romPath), left);
+    file.Restore();
     CheckStillWorks();
 }
 
@@ -166,18 +145,17 @@ void TestBadInput::loadingAnUnusableFileIsQuiet_data() {
 
 void TestBadInput::loadingAnUnusableFileIsQuiet() {
     QFETCH(int, size);
-    const QString path = m_dir->filePath(QStringLiteral("small.smc"));
-    QVERIFY(SyntheticRom(static_cast<std::size_t>(size)).Save(QFile::encodeName(path).toStdString()).ok());
-    m_ui->Load(path);
-    QCOMPARE(m_dialog->Session().RomPath(), path);
-    QCOMPARE(m_ui->Pane(), QStringLiteral("First\n\n"));
-    QVERIFY(m_boxes->Boxes().isEmpty());
+    const QString path = m_session->Save(QStringLiteral("small.smc"), SyntheticRom(static_cast<std::size_t>(size)));
+    Ui().Load(path);
+    QCOMPARE(State().RomPath(), path);
+    QCOMPARE(Ui().Pane(), QStringLiteral("First\n\n"));
+    QVERIFY(Answerer().Boxes().isEmpty());
     QCOMPARE(QFileInfo(path).size(), qint64(size));
 
     // The next read from it is reported once.
-    m_ui->Click("Index", true);
-    QCOMPARE(m_boxes->Boxes().size(), 1);
-    QVERIFY(m_boxes->Boxes().constFirst().text.contains(path));
+    Ui().Click("Index", true);
+    QCOMPARE(Answerer().Boxes().size(), 1);
+    QVERIFY(Answerer().Boxes().constFirst().text.contains(path));
 }
 
 // ---- number boxes -------------------------------------------------------------------------------------------
@@ -205,23 +183,23 @@ void TestBadInput::numberBoxHoldsAnything() {
     QFETCH(QString, shownAfter);
     const bool byteBox = box == QLatin1String("Begin") || box == QLatin1String("Fini");
     if (byteBox)
-        m_ui->Choose("ViewByByte");
-    m_boxes->Clear();
+        Ui().Choose("ViewByByte");
+    Answerer().Clear();
 
     // Pasted at once, then every control that reads the box.
-    m_ui->Get<QLineEdit>(box.toLatin1().constData())->setText(text);
-    QCOMPARE(m_ui->Text(box.toLatin1().constData()), shownAfter);
+    Ui().Get<QLineEdit>(box.toLatin1().constData())->setText(text);
+    QCOMPARE(Ui().Text(box.toLatin1().constData()), shownAfter);
     if (byteBox) {
-        m_ui->Press("Command5");
+        Ui().Press("Command5");
     } else {
-        m_ui->Click("Bank", true);
-        m_ui->Click("Bank", false);
-        m_ui->Click("Index", true);
-        m_ui->Click("Index", false);
+        Ui().Click("Bank", true);
+        Ui().Click("Bank", false);
+        Ui().Click("Index", true);
+        Ui().Click("Index", false);
     }
     // Numbers too large for a position, and texts that are no number, read nothing and say nothing.
-    QVERIFY2(m_boxes->Boxes().isEmpty(), qPrintable(m_boxes->Boxes().value(0).text));
-    QCOMPARE(FileBytes(), m_rom.Bytes());
+    QVERIFY2(Answerer().Boxes().isEmpty(), qPrintable(Answerer().Boxes().value(0).text));
+    QCOMPARE(RomBytes(m_romPath), m_rom.Bytes());
     CheckStillWorks();
 }
 
@@ -242,18 +220,18 @@ void TestBadInput::byteCountsOutOfRange() {
     QFETCH(int, decoded);
     SyntheticRom rom = m_rom;
     rom.Put(1, Bytes(40000, 0x1A));
-    QVERIFY(rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
+    QVERIFY(rom.Save(FsPath(m_romPath)).ok());
     m_rom = rom;
 
-    m_ui->Choose("ViewByByte");
-    m_ui->Type("Begin", QStringLiteral("1"));
-    m_ui->Get<QLineEdit>("Fini")->setText(fini);
-    m_ui->Press("Command5");
-    QCOMPARE(m_ui->Pane(), QString(decoded, QLatin1Char('a')));
-    QCOMPARE(m_dialog->Session().ReadPos(), 1);
-    QCOMPARE(m_dialog->Session().NextMessagePos(), decoded + 2);
-    QVERIFY(m_boxes->Boxes().isEmpty());
-    QCOMPARE(FileBytes(), m_rom.Bytes());
+    Ui().Choose("ViewByByte");
+    Ui().Type("Begin", QStringLiteral("1"));
+    Ui().Get<QLineEdit>("Fini")->setText(fini);
+    Ui().Press("Command5");
+    QCOMPARE(Ui().Pane(), QString(decoded, QLatin1Char('a')));
+    QCOMPARE(State().ReadPos(), 1);
+    QCOMPARE(State().NextMessagePos(), decoded + 2);
+    QVERIFY(Answerer().Boxes().isEmpty());
+    QCOMPARE(RomBytes(m_romPath), m_rom.Bytes());
     CheckStillWorks();
 }
 
@@ -302,23 +280,23 @@ void TestBadInput::newTextOfEveryKind() {
     std::int32_t start = Bank1Start;
     if (pastTheEnd) {
         start = static_cast<std::int32_t>(m_rom.Bytes().size()) - 1;
-        m_ui->Choose("ViewByByte");
-        m_ui->Get<QLineEdit>("Begin")->setText(QString::number(start));
-        m_ui->Press("Command5");
+        Ui().Choose("ViewByByte");
+        Ui().Get<QLineEdit>("Begin")->setText(QString::number(start));
+        Ui().Press("Command5");
     }
-    QCOMPARE(m_dialog->Session().ViewStartPos(), start);
-    m_boxes->Clear();
-    m_ui->Write(text);
+    QCOMPARE(State().ViewStartPos(), start);
+    Answerer().Clear();
+    Ui().Write(text);
 
     if (said.isEmpty()) {
-        QVERIFY2(m_boxes->Boxes().isEmpty(), qPrintable(m_boxes->Boxes().value(0).text));
+        QVERIFY2(Answerer().Boxes().isEmpty(), qPrintable(Answerer().Boxes().value(0).text));
     } else {
-        QCOMPARE(m_boxes->Boxes().size(), 1);
-        QVERIFY2(m_boxes->Boxes().constFirst().text.contains(said), qPrintable(m_boxes->Boxes().constFirst().text));
+        QCOMPARE(Answerer().Boxes().size(), 1);
+        QVERIFY2(Answerer().Boxes().constFirst().text.contains(said), qPrintable(Answerer().Boxes().constFirst().text));
     }
     Bytes expected = m_rom.Bytes();
     std::copy(written.begin(), written.end(), expected.begin() + (start - 1));
-    QCOMPARE(FileBytes(), expected);
+    QCOMPARE(RomBytes(m_romPath), expected);
     CheckStillWorks();
 }
 

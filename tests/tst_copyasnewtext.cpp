@@ -3,6 +3,7 @@
 // "New Text" tooltip tells.
 #include "editor/GameDialog.h"
 #include "tests/support/EditorSession.h"
+#include "tests/support/TestFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +21,9 @@
 
 using kyrel::Bank1Start;
 using kyrel::Bank2Start;
+using kyrel::testing::FsPath;
 using kyrel::testing::HexBytes;
+using kyrel::testing::RomBytes;
 using kyrel::testing::SyntheticRom;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -46,7 +49,6 @@ private:
     void PasteIntoNewText();
     // Reads from a position in byte view, as many bytes as the count says.
     void ReadBytes(std::int64_t position, const QString& count);
-    Bytes FileBytes() const { return kyrel::testing::ReadFileBytes(QFile::encodeName(m_romPath).toStdString()); }
 
     std::unique_ptr<EditorSession> m_session;
     QString m_romPath;
@@ -72,7 +74,7 @@ void TestCopyAsNewText::cleanup() {
 }
 
 void TestCopyAsNewText::Start(const SyntheticRom& rom) {
-    QVERIFY(rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
+    QVERIFY(rom.Save(FsPath(m_romPath)).ok());
     m_driver->Load(m_romPath);
 }
 
@@ -119,7 +121,7 @@ void TestCopyAsNewText::everyDemoMessageComesBackTheSame() {
             const QString before = m_driver->Pane();
             if (!before.endsWith(QLatin1String("\n\n")))
                 break; // no end code within 1000 bytes: the filler after the bank's last message
-            const Bytes file = FileBytes();
+            const Bytes file = RomBytes(m_romPath);
             const qsizetype boxes = m_boxes->Boxes().size();
             CopyThroughMenu();
             ++messages;
@@ -129,7 +131,7 @@ void TestCopyAsNewText::everyDemoMessageComesBackTheSame() {
             PasteIntoNewText();
             m_driver->Press("Command3");
             QCOMPARE(m_driver->Pane(), before);
-            QCOMPARE(FileBytes(), file);
+            QCOMPARE(RomBytes(m_romPath), file);
             QCOMPARE(m_boxes->Boxes().size(), boxes);
         }
         QVERIFY2(position > bankStart + 1, "no message was read in this bank");
@@ -140,7 +142,7 @@ void TestCopyAsNewText::everyDemoMessageComesBackTheSame() {
 void TestCopyAsNewText::paneMenuOffersTheCopy() {
     SyntheticRom rom;
     rom.PutText(Bank1Start, u"<COLOR>002Hi<BR>there");
-    QVERIFY(rom.Save(QFile::encodeName(m_romPath).toStdString()).ok());
+    QVERIFY(rom.Save(FsPath(m_romPath)).ok());
 
     auto* copy = m_driver->Get<QAction>("CopyAsNewText");
     QCOMPARE(copy->parent(), m_dialog);

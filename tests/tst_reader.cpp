@@ -2,14 +2,17 @@
 // the ROM file.
 #include "codec/MessageReader.h"
 #include "tests/support/SyntheticRom.h"
+#include "tests/support/TestFiles.h"
 
 #include <QtTest>
 
 #include <optional>
-#include <sys/stat.h>
 
 using namespace kyrel;
+using kyrel::testing::FileKind;
+using kyrel::testing::FsPath;
 using kyrel::testing::HexBytes;
+using kyrel::testing::OddFile;
 using kyrel::testing::SyntheticRom;
 
 namespace {
@@ -33,13 +36,10 @@ std::span<const std::uint8_t> Span(const QByteArray& bytes) {
 }
 
 // A file that holds `prefix` bytes of 0xFF and then the given bytes, and ends there.
-std::filesystem::path SaveFile(const QTemporaryDir& dir, const QByteArray& bytes, std::int32_t prefix = Start - 1) {
+QString SaveFile(const QTemporaryDir& dir, const QByteArray& bytes, std::int32_t prefix = Start - 1) {
     SyntheticRom rom(static_cast<std::size_t>(prefix + bytes.size()), 0xFF);
     rom.Put(prefix + 1, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-    const std::filesystem::path path = dir.filePath(QStringLiteral("rom.smc")).toStdString();
-    if (!rom.Save(path).ok())
-        qFatal("cannot save the synthetic ROM");
-    return path;
+    return kyrel::testing::SaveRom(dir.filePath(QStringLiteral("rom.smc")), rom);
 }
 
 StopRule RuleOf(const QString& view, const QVariant& fini) {
@@ -166,7 +166,7 @@ private slots:
         // Read from a file that ends where the bytes end, the message comes out the same: the read takes in as many
         // bytes as the stop rule can reach, up to the file's last byte.
         QTemporaryDir dir;
-        const ReadResult read = ReadMessage(SaveFile(dir, bytes), StateAt(Start), table, RuleOf(view, fini));
+        const ReadResult read = ReadMessage(FsPath(SaveFile(dir, bytes)), StateAt(Start), table, RuleOf(view, fini));
         QVERIFY2(read.ok(), read.error.c_str());
         QCOMPARE(Text(read), text);
         QCOMPARE(read.state, result.state);
@@ -236,7 +236,7 @@ private slots:
     // only the end code and leaves the next message where it was.
     void rereadFromTerminator() {
         QTemporaryDir dir;
-        const auto path = SaveFile(dir, Hex("07 22 7F 01 7F"));
+        const auto path = FsPath(SaveFile(dir, Hex("07 22 7F 01 7F")));
         CharTable table = Built();
         const ReadResult first = ReadMessage(path, StateAt(Start), table, StopRule::IndexView());
         QVERIFY2(first.ok(), first.error.c_str());
@@ -271,57 +271,48 @@ private slots:
     }
 
     void errors_data() {
-        QTest::addColumn<QString>("file"); // "rom", "empty", "missing", "directory", "pipe", "unreadable" or "big"
+        QTest::addColumn<FileKind>("kind");
+        QTest::addColumn<qint64>("size"); // of a regular file cut or stretched to it, -1 for the 103 bytes saved
         QTest::addColumn<int>("readPos");
         QTest::addColumn<QStringList>("mentions");
 
         const QString size = QString::number(Start - 1 + 3);
-        QTest::newRow("missing file") << QStringLiteral("missing") << Start << QStringList{QStringLiteral("nothere")};
-        QTest::newRow("directory as path") << QStringLiteral("directory") << Start << QStringList{};
-        QTest::newRow("unreadable file") << QStringLiteral("unreadable") << Start << QStringList{};
-        QTest::newRow("named pipe") << QStringLiteral("pipe") << Start << QStringList{QStringLiteral("regular file")};
+        const qint64 saved = -1;
+        QTest::newRow("missing file") << FileKind::Missing << saved << Start << QStringList{QStringLiteral("rom.smc")};
+        QTest::newRow("directory as path") << FileKind::Directory << saved << Start << QStringList{};
+        QTest::newRow("unreadable file") << FileKind::Unreadable << saved << Start << QStringList{};
+        QTest::newRow("named pipe") << FileKind::Pipe << saved << Start << QStringList{QStringLiteral("regular file")};
         QTest::newRow("last position of a 2 GiB file")
-            << QStringLiteral("big") << 2147483647 << QStringList{QStringLiteral("2147483647")};
-        QTest::newRow("position 0") << QStringLiteral("rom") << 0 << QStringList{QStringLiteral("0")};
-        QTest::newRow("position -5") << QStringLiteral("rom") << -5 << QStringList{QStringLiteral("-5")};
+            << FileKind::Regular << (qint64(1) << 31) << 2147483647 << QStringList{QStringLiteral("2147483647")};
+        QTest::newRow("position 0") << FileKind::Regular << saved << 0 << QStringList{QStringLiteral("0")};
+        QTest::newRow("position -5") << FileKind::Regular << saved << -5 << QStringList{QStringLiteral("-5")};
         QTest::newRow("position just past the end")
-            << QStringLiteral("rom") << Start + 3 << QStringList{QString::number(Start + 3), size};
-        QTest::newRow("empty file") << QStringLiteral("empty") << 1 << QStringList{QStringLiteral("has 0 bytes.")};
+            << FileKind::Regular << saved << Start + 3 << QStringList{QString::number(Start + 3), size};
+        QTest::newRow("empty file") << FileKind::Regular << qint64(0) << 1
+                                    << QStringList{QStringLiteral("has 0 bytes.")};
         QTest::newRow("position far past the end")
-            << QStringLiteral("rom") << 2147483647 << QStringList{QStringLiteral("2147483647"), size};
+            << FileKind::Regular << saved << 2147483647 << QStringList{QStringLiteral("2147483647"), size};
     }
 
     void errors() {
-        QFETCH(QString, file);
+        QFETCH(FileKind, kind);
+        QFETCH(qint64, size);
         QFETCH(int, readPos);
         QFETCH(QStringList, mentions);
 
         QTemporaryDir dir;
-        std::filesystem::path path = SaveFile(dir, Hex("00 01 7F"));
-        if (file == u"missing") {
-            path = dir.filePath(QStringLiteral("nothere.smc")).toStdString();
-        } else if (file == u"directory") {
-            path = dir.path().toStdString();
-        } else if (file == u"pipe") {
-            std::filesystem::remove(path);
-            QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
-        } else if (file == u"empty") {
-            std::filesystem::resize_file(path, 0);
-        } else if (file == u"big") {
-            QFile big(QFile::decodeName(path.c_str()));
-            if (!big.resize(qint64(1) << 31))
-                QSKIP("this file system holds no sparse file of 2 GiB");
-        } else if (file == u"unreadable") {
-            QVERIFY(::chmod(path.c_str(), 0) == 0);
-            QFile probe(QString::fromStdString(path.string()));
-            if (probe.open(QIODevice::ReadOnly))
-                QSKIP("this user reads files whatever their permissions say (root)");
-        }
+        const QString path = SaveFile(dir, Hex("00 01 7F"));
+        if (size >= 0 && !QFile::resize(path, size))
+            QSKIP("this file system holds no sparse file of that size");
+        const OddFile file(path, kind);
+        QVERIFY(file.Made());
+        if (file.Skip())
+            QSKIP(file.Skip());
 
         CharTable table = Built();
         table.SetPendingArgument();
         const ReaderState before = StateAt(readPos);
-        const ReadResult result = ReadMessage(path, before, table, StopRule::IndexView());
+        const ReadResult result = ReadMessage(FsPath(path), before, table, StopRule::IndexView());
 
         QVERIFY(!result.ok());
         QVERIFY(result.text.empty());

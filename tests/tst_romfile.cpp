@@ -3,17 +3,19 @@
 #include "codec/RomFile.h"
 #include "codec/RomWriter.h"
 #include "tests/support/SyntheticRom.h"
+#include "tests/support/TestFiles.h"
 
 #include <QtTest>
 
 #include <algorithm>
 
-#include <sys/stat.h>
-
 using namespace kyrel;
+using kyrel::testing::FileKind;
+using kyrel::testing::FsPath;
 using kyrel::testing::HexBytes;
 using kyrel::testing::HexText;
-using kyrel::testing::ReadFileBytes;
+using kyrel::testing::OddFile;
+using kyrel::testing::RomBytes;
 using kyrel::testing::SyntheticRom;
 
 namespace {
@@ -26,20 +28,15 @@ constexpr const char* Message = "A1 B2 C3 D4 E5 F6 17 28 39 4A 5B 7F";
 constexpr std::int32_t WriteStart = 3;
 constexpr qint64 MovedAway = -1;
 
-std::filesystem::path SaveContent(const QTemporaryDir& dir, const char* hex = Content,
-                                  const QString& name = QStringLiteral("rom.smc")) {
-    const auto bytes = HexBytes(hex);
+QString SaveContent(const QTemporaryDir& dir, const QString& name = QStringLiteral("rom.smc")) {
+    const auto bytes = HexBytes(Content);
     SyntheticRom rom(bytes.size());
-    if (!bytes.empty())
-        rom.Put(1, bytes);
-    const std::filesystem::path path = QFile::encodeName(dir.filePath(name)).toStdString();
-    if (!rom.Save(path).ok())
-        qFatal("cannot save the test file");
-    return path;
+    rom.Put(1, bytes);
+    return kyrel::testing::SaveRom(dir.filePath(name), rom);
 }
 
-QString FileHex(const std::filesystem::path& path) {
-    return QString::fromStdString(HexText(ReadFileBytes(path)));
+QString FileHex(const QString& path) {
+    return QString::fromStdString(HexText(RomBytes(path)));
 }
 
 } // namespace
@@ -66,7 +63,7 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         RomFile file;
-        QVERIFY(file.Open(SaveContent(dir), RomFile::Access::Read).ok());
+        QVERIFY(file.Open(FsPath(SaveContent(dir)), RomFile::Access::Read).ok());
         std::vector<std::uint8_t> into(static_cast<std::size_t>(length));
         const SizeResult got = file.Read(position, into);
         QVERIFY2(got.ok(), got.error.c_str());
@@ -101,9 +98,9 @@ private slots:
         QFETCH(QString, after);
         QFETCH(QStringList, mentions);
         QTemporaryDir dir;
-        const auto path = SaveContent(dir);
+        const QString path = SaveContent(dir);
         const auto message = HexBytes(bytes.toStdString());
-        const WriteResult result = WriteMessageBytes(path, start, message);
+        const WriteResult result = WriteMessageBytes(FsPath(path), start, message);
         QCOMPARE(result.ok(), mentions.isEmpty());
         QCOMPARE(result.written, result.ok() ? qint64(message.size()) : 0);
         for (const QString& word : mentions)
@@ -130,7 +127,7 @@ private slots:
             QSKIP("this file system holds no sparse file of 2 GiB");
         big.close();
         const std::vector<std::uint8_t> abc = {0x1A, 0x1B, 0x7F};
-        const WriteResult result = WriteMessageBytes(QFile::encodeName(name).toStdString(), start, abc);
+        const WriteResult result = WriteMessageBytes(FsPath(name), start, abc);
         QCOMPARE(result.ok(), written);
         QCOMPARE(result.written, written ? qint64(3) : 0);
         QVERIFY(big.open(QIODevice::ReadOnly) && big.seek(start - 1));
@@ -140,42 +137,28 @@ private slots:
 
     // Only regular files are opened, and a pipe never makes the caller wait; names outside ASCII work.
     void open_data() {
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<FileKind>("kind");
         QTest::addColumn<QString>("mention"); // empty when the file opens
-        QTest::newRow("regular file") << "file"
-                                      << "";
-        QTest::newRow("name outside ASCII") << "wide"
-                                            << "";
-        QTest::newRow("missing file") << "missing"
-                                      << "nothere.smc";
-        QTest::newRow("directory") << "directory"
-                                   << "is not a regular file";
-        QTest::newRow("named pipe") << "pipe"
-                                    << "is not a regular file";
-        QTest::newRow("unreadable file") << "unreadable"
-                                         << "rom.smc";
+        const QString rom = QStringLiteral("rom.smc");
+        QTest::newRow("regular file") << rom << FileKind::Regular << "";
+        QTest::newRow("name outside ASCII") << QStringLiteral("Fëhler ROM ✓.smc") << FileKind::Regular << "";
+        QTest::newRow("missing file") << QStringLiteral("nothere.smc") << FileKind::Missing << "nothere.smc";
+        QTest::newRow("directory") << rom << FileKind::Directory << "is not a regular file";
+        QTest::newRow("named pipe") << QStringLiteral("pipe.smc") << FileKind::Pipe << "is not a regular file";
+        QTest::newRow("unreadable file") << rom << FileKind::Unreadable << "rom.smc";
     }
 
     void open() {
-        QFETCH(QString, kind);
+        QFETCH(QString, name);
+        QFETCH(FileKind, kind);
         QFETCH(QString, mention);
         QTemporaryDir dir;
-        std::filesystem::path path = SaveContent(dir);
-        if (kind == u"wide") {
-            path = SaveContent(dir, Content, QStringLiteral("Fëhler ROM ✓.smc"));
-        } else if (kind == u"missing") {
-            path = QFile::encodeName(dir.filePath(QStringLiteral("nothere.smc"))).toStdString();
-        } else if (kind == u"directory") {
-            path = QFile::encodeName(dir.path()).toStdString();
-        } else if (kind == u"pipe") {
-            path = QFile::encodeName(dir.filePath(QStringLiteral("pipe.smc"))).toStdString();
-            QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
-        } else if (kind == u"unreadable") {
-            QVERIFY(::chmod(path.c_str(), 0) == 0);
-            QFile probe(QFile::decodeName(path.c_str()));
-            if (probe.open(QIODevice::ReadOnly))
-                QSKIP("this user opens files whatever their permissions say (root)");
-        }
+        const OddFile file(SaveContent(dir, name), kind);
+        QVERIFY(file.Made());
+        if (file.Skip())
+            QSKIP(file.Skip());
+        const auto path = FsPath(dir.filePath(name));
         const bool opens = mention.isEmpty();
         for (const auto access : {RomFile::Access::Read, RomFile::Access::ReadWrite}) {
             RomFile rom;
@@ -191,7 +174,7 @@ private slots:
         QCOMPARE(written.ok(), opens);
         QVERIFY2(!QString::fromStdString(written.error).contains(QStringLiteral("Cannot read")), written.error.c_str());
         // Nothing was created in a missing file's place.
-        QCOMPARE(std::filesystem::exists(path), kind != u"missing");
+        QCOMPARE(std::filesystem::exists(path), kind != FileKind::Missing);
     }
 
     // Another program shortens the file, or moves it away, at one step of one byte of a 12-byte write from
@@ -242,20 +225,21 @@ private slots:
         QFETCH(qint64, size);
         QFETCH(QStringList, mentions);
         QTemporaryDir dir;
-        const auto path = SaveContent(dir);
-        const auto moved = path.parent_path() / "moved.smc";
+        const QString path = SaveContent(dir);
+        const QString moved = dir.filePath(QStringLiteral("moved.smc"));
         const auto message = HexBytes(Message);
         int acted = 0;
         std::error_code failed;
-        const WriteResult result = WriteMessageBytes(path, WriteStart, message, [&](std::int64_t at, ByteStep now) {
-            if (at != position || now != ByteStep(step))
-                return;
-            ++acted;
-            if (cutTo == MovedAway)
-                std::filesystem::rename(path, moved, failed);
-            else
-                std::filesystem::resize_file(path, static_cast<std::uintmax_t>(cutTo), failed);
-        });
+        const WriteResult result =
+            WriteMessageBytes(FsPath(path), WriteStart, message, [&](std::int64_t at, ByteStep now) {
+                if (at != position || now != ByteStep(step))
+                    return;
+                ++acted;
+                if (cutTo == MovedAway)
+                    std::filesystem::rename(FsPath(path), FsPath(moved), failed);
+                else
+                    std::filesystem::resize_file(FsPath(path), static_cast<std::uintmax_t>(cutTo), failed);
+            });
         QCOMPARE(acted, 1);
         QVERIFY2(!failed, failed.message().c_str());
         QCOMPARE(result.written, written);
@@ -267,18 +251,18 @@ private slots:
         std::copy_n(message.begin(), written, expected.begin() + WriteStart - 1);
         expected.resize(static_cast<std::size_t>(size));
         QCOMPARE(FileHex(cutTo == MovedAway ? moved : path), QString::fromStdString(HexText(expected)));
-        QCOMPARE(std::filesystem::exists(path), cutTo != MovedAway);
+        QCOMPARE(QFileInfo::exists(path), cutTo != MovedAway);
     }
 
     void readOnlyFileIsNotWritten() {
         QTemporaryDir dir;
-        const auto path = SaveContent(dir);
-        QVERIFY(::chmod(path.c_str(), 0444) == 0);
-        QFile probe(QFile::decodeName(path.c_str()));
-        if (probe.open(QIODevice::ReadWrite))
-            QSKIP("this user writes files whatever their permissions say (root)");
+        const QString path = SaveContent(dir);
+        const OddFile file(path, FileKind::ReadOnly);
+        QVERIFY(file.Made());
+        if (file.Skip())
+            QSKIP(file.Skip());
         const std::vector<std::uint8_t> one = {0x00};
-        const WriteResult written = WriteMessageBytes(path, 1, one);
+        const WriteResult written = WriteMessageBytes(FsPath(path), 1, one);
         QVERIFY(!written.ok());
         QCOMPARE(written.written, 0);
         QVERIFY2(QString::fromStdString(written.error).contains(QStringLiteral("rom.smc")), written.error.c_str());

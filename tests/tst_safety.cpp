@@ -3,23 +3,25 @@
 // swallowed, the byte view read back after a write, pasted characters, and files without a dot in their name.
 #include "editor/GameDialog.h"
 #include "tests/support/EditorSession.h"
+#include "tests/support/TestFiles.h"
 
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QListView>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
 
 #include <memory>
-
-#include <sys/stat.h>
+#include <optional>
 
 using kyrel::Bank1Start;
+using kyrel::testing::FileKind;
 using kyrel::testing::HexBytes;
+using kyrel::testing::OddFile;
+using kyrel::testing::RomBytes;
 using kyrel::testing::SyntheticRom;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -47,30 +49,20 @@ private slots:
     void romWithoutItsHeaderIsNamed();
 
 private:
-    QString Said() const { return m_boxes->Boxes().isEmpty() ? QString() : m_boxes->Boxes().constLast().text; }
-    Bytes FileBytes(const QString& path) const {
-        return kyrel::testing::ReadFileBytes(QFile::encodeName(path).toStdString());
-    }
+    GameDialog& Dialog() { return m_session->Dialog(); }
+    ModalAnswerer& Answerer() { return m_session->Boxes(); }
+    EditorDriver& Ui() { return m_session->Driver(); }
+    QString Said() { return Answerer().Boxes().isEmpty() ? QString() : Answerer().Boxes().constLast().text; }
     QString Save(const QString& name, const SyntheticRom& rom) const { return m_session->Save(name, rom); }
-    static bool MakePipe(const QString& path) {
-        QFile::remove(path);
-        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
-    }
 
     std::unique_ptr<EditorSession> m_session;
     QString m_romPath;
     SyntheticRom m_rom;
-    GameDialog* m_dialog = nullptr;
-    ModalAnswerer* m_boxes = nullptr;
-    EditorDriver* m_driver = nullptr;
 };
 
 void TestSafety::init() {
     m_session = std::make_unique<EditorSession>();
     QVERIFY(m_session->Exposed());
-    m_dialog = &m_session->Dialog();
-    m_boxes = &m_session->Boxes();
-    m_driver = &m_session->Driver();
     m_rom = SyntheticRom();
     m_rom.PutTexts(Bank1Start, {u"First", u"Second", u"Third"});
     m_romPath = Save(QStringLiteral("quillmere.smc"), m_rom);
@@ -94,24 +86,26 @@ void TestSafety::pipeInPlaceOfTheRom_data() {
 void TestSafety::pipeInPlaceOfTheRom() {
     QFETCH(QString, action);
     QFETCH(int, boxes);
+    std::optional<OddFile> pipe;
+    const auto makePipe = [&] { return pipe.emplace(m_romPath, FileKind::Pipe).Made(); };
     if (action == u"load") {
-        QVERIFY(MakePipe(m_romPath));
-        m_driver->Load(m_romPath);
-        QVERIFY(!m_driver->Get<QPushButton>("Command3")->isEnabled());
+        QVERIFY(makePipe());
+        Ui().Load(m_romPath);
+        QVERIFY(!Ui().Get<QPushButton>("Command3")->isEnabled());
     } else {
-        m_driver->Load(m_romPath);
+        Ui().Load(m_romPath);
         if (action == u"question") {
-            m_boxes->SetAnswer(QMessageBox::Yes);
-            m_boxes->SetWhileOpen([this](const ModalAnswerer::Box&) { MakePipe(m_romPath); });
+            Answerer().SetAnswer(QMessageBox::Yes);
+            Answerer().SetWhileOpen([&](const ModalAnswerer::Box&) { makePipe(); });
         } else {
-            QVERIFY(MakePipe(m_romPath));
+            QVERIFY(makePipe());
         }
         if (action == u"step")
-            m_driver->Click("Index", true);
+            Ui().Click("Index", true);
         else
-            m_driver->Write(QStringLiteral("A longer first message"));
+            Ui().Write(QStringLiteral("A longer first message"));
     }
-    QCOMPARE(m_boxes->Boxes().size(), boxes);
+    QCOMPARE(Answerer().Boxes().size(), boxes);
     if (boxes) {
         QVERIFY2(Said().contains(QStringLiteral("is not a regular file")), qPrintable(Said()));
         QVERIFY2(!Said().contains(QStringLiteral("Cannot read")), qPrintable(Said()));
@@ -121,68 +115,66 @@ void TestSafety::pipeInPlaceOfTheRom() {
 // The arrows repeat while held. A click whose read fails opens a warning, which takes the mouse release: the
 // arrow must let go then, and click no more after the box is closed.
 void TestSafety::heldArrowStopsWhenAWarningOpens() {
-    m_driver->Load(m_romPath);
+    Ui().Load(m_romPath);
     QVERIFY(QFile::remove(m_romPath));
-    auto* up = m_driver->Get<QWidget>("Index")->findChild<QToolButton*>(QStringLiteral("Up"));
-    QWindow* window = m_dialog->windowHandle();
-    const QPoint at = up->mapTo(m_dialog, up->rect().center());
-    m_boxes->SetWhileOpen([&](const ModalAnswerer::Box&) { QTest::mouseRelease(window, Qt::LeftButton, {}, at); });
+    auto* up = Ui().Get<QWidget>("Index")->findChild<QToolButton*>(QStringLiteral("Up"));
+    QWindow* window = Dialog().windowHandle();
+    const QPoint at = up->mapTo(&Dialog(), up->rect().center());
+    Answerer().SetWhileOpen([&](const ModalAnswerer::Box&) { QTest::mouseRelease(window, Qt::LeftButton, {}, at); });
     QTest::mousePress(window, Qt::LeftButton, {}, at);
-    QTRY_COMPARE(m_boxes->Boxes().size(), 1);
+    QTRY_COMPARE(Answerer().Boxes().size(), 1);
     QTest::qWait(up->autoRepeatDelay() + 10 * up->autoRepeatInterval());
-    QCOMPARE(m_boxes->Boxes().size(), 1);
-    QCOMPARE(m_driver->Text("IndexNo"), QStringLiteral("2"));
+    QCOMPARE(Answerer().Boxes().size(), 1);
+    QCOMPARE(Ui().Text("IndexNo"), QStringLiteral("2"));
     QVERIFY(!up->isDown());
 }
 
 // After a load whose read fails, the message still shown belongs to the file before: nothing may be written
 // into the new one until a read of it works.
 void TestSafety::failedLoadDisablesWriting_data() {
-    QTest::addColumn<QString>("second");
-    QTest::newRow("too short") << "short";
-    QTest::newRow("a pipe") << "pipe";
+    QTest::addColumn<FileKind>("second");
+    QTest::newRow("too short") << FileKind::Regular;
+    QTest::newRow("a pipe") << FileKind::Pipe;
 }
 
 void TestSafety::failedLoadDisablesWriting() {
-    QFETCH(QString, second);
-    m_driver->Load(m_romPath);
-    const QString shown = m_driver->Pane();
-    QString other = m_session->FilePath(QStringLiteral("other.smc"));
-    if (second == u"short")
-        other = Save(QStringLiteral("other.smc"), SyntheticRom(1000, 0x01));
-    else
-        QVERIFY(MakePipe(other));
-    m_driver->Load(other);
-    QCOMPARE(m_dialog->Session().RomPath(), other);
-    QCOMPARE(m_driver->Pane(), shown);
-    auto* write = m_driver->Get<QPushButton>("Command3");
+    QFETCH(FileKind, second);
+    Ui().Load(m_romPath);
+    const QString shown = Ui().Pane();
+    const QString other = Save(QStringLiteral("other.smc"), SyntheticRom(1000, 0x01));
+    const OddFile file(other, second);
+    QVERIFY(file.Made());
+    Ui().Load(other);
+    QCOMPARE(Dialog().Session().RomPath(), other);
+    QCOMPARE(Ui().Pane(), shown);
+    auto* write = Ui().Get<QPushButton>("Command3");
     QVERIFY(!write->isEnabled());
-    QCOMPARE(m_boxes->Boxes().size(), 0);
+    QCOMPARE(Answerer().Boxes().size(), 0);
 
-    m_driver->Load(m_romPath);
+    Ui().Load(m_romPath);
     QVERIFY(write->isEnabled());
 }
 
 // A warning earlier in the same action (here a read that failed while the overwrite question was open) does not
 // swallow the report of the write.
 void TestSafety::writeReportIsNeverSwallowed() {
-    m_driver->Load(m_romPath);
-    m_boxes->SetAnswer(QMessageBox::Yes);
+    Ui().Load(m_romPath);
+    Answerer().SetAnswer(QMessageBox::Yes);
     QList<ModalAnswerer::Box> nestedBoxes;
-    m_boxes->SetWhileOpen([&](const ModalAnswerer::Box& box) {
+    Answerer().SetWhileOpen([&](const ModalAnswerer::Box& box) {
         if (!(box.buttons & QMessageBox::Yes))
             return;
         // The box of the nested read opens inside the answer to the question, so it needs an answerer of its own.
         ModalAnswerer nested;
         QFile::remove(m_romPath);
-        m_dialog->Index_UpClick();
+        Dialog().Index_UpClick();
         nestedBoxes = nested.Boxes();
     });
-    m_driver->Write(QStringLiteral("A longer first message"));
+    Ui().Write(QStringLiteral("A longer first message"));
     QCOMPARE(nestedBoxes.size(), 1);
     QVERIFY2(nestedBoxes.constFirst().text.contains(QStringLiteral("could not be read")),
              qPrintable(nestedBoxes.constFirst().text));
-    QCOMPARE(m_boxes->Boxes().size(), 2);
+    QCOMPARE(Answerer().Boxes().size(), 2);
     QVERIFY2(Said().startsWith(QStringLiteral("Nothing was written.")), qPrintable(Said()));
 }
 
@@ -198,15 +190,15 @@ void TestSafety::byteViewShowsTheWrittenMessage_data() {
 
 void TestSafety::byteViewShowsTheWrittenMessage() {
     QFETCH(QString, begin);
-    m_driver->Load(m_romPath);
-    m_driver->Choose("ViewByByte");
-    m_driver->Type("Begin", QString::number(Bank1Start + 6));
-    m_driver->Press("Command5");
-    m_driver->Type("Begin", begin);
-    m_driver->Write(QStringLiteral("Hi"));
-    QCOMPARE(m_boxes->Boxes().size(), 0);
-    QCOMPARE(m_driver->Pane(), QStringLiteral("Hi\n\n"));
-    QCOMPARE(m_dialog->Session().ViewStartPos(), Bank1Start + 6);
+    Ui().Load(m_romPath);
+    Ui().Choose("ViewByByte");
+    Ui().Type("Begin", QString::number(Bank1Start + 6));
+    Ui().Press("Command5");
+    Ui().Type("Begin", begin);
+    Ui().Write(QStringLiteral("Hi"));
+    QCOMPARE(Answerer().Boxes().size(), 0);
+    QCOMPARE(Ui().Pane(), QStringLiteral("Hi\n\n"));
+    QCOMPARE(Dialog().Session().ViewStartPos(), Bank1Start + 6);
 }
 
 // The encoder gets the characters as typed: a no-break space has no code and is left out; only the pane's own
@@ -223,10 +215,10 @@ void TestSafety::newTextIsEncodedAsTyped_data() {
 void TestSafety::newTextIsEncodedAsTyped() {
     QFETCH(QString, text);
     QFETCH(QString, bytes);
-    m_driver->Load(m_romPath);
-    m_driver->Write(text);
+    Ui().Load(m_romPath);
+    Ui().Write(text);
     const Bytes expected = HexBytes(bytes.toStdString());
-    const Bytes file = FileBytes(m_romPath);
+    const Bytes file = RomBytes(m_romPath);
     QCOMPARE(Bytes(file.begin() + (Bank1Start - 1), file.begin() + (Bank1Start - 1) + expected.size()), expected);
 }
 
@@ -254,10 +246,10 @@ void TestSafety::questionCountsArgumentBytes() {
     QFETCH(QString, question);
     SyntheticRom rom;
     rom.Put(Bank1Start, HexBytes(old.toStdString()));
-    m_driver->Load(Save(QStringLiteral("argument.smc"), rom));
-    m_boxes->SetAnswer(QMessageBox::No);
-    m_driver->Write(text);
-    QCOMPARE(m_boxes->Boxes().size(), question.isEmpty() ? 0 : 1);
+    Ui().Load(Save(QStringLiteral("argument.smc"), rom));
+    Answerer().SetAnswer(QMessageBox::No);
+    Ui().Write(text);
+    QCOMPARE(Answerer().Boxes().size(), question.isEmpty() ? 0 : 1);
     QVERIFY2(Said().contains(question), qPrintable(Said()));
 }
 
@@ -284,7 +276,7 @@ void TestSafety::allFilesListsNamesWithoutADot() {
         });
         dialog->reject();
     });
-    m_driver->Press("Command1");
+    Ui().Press("Command1");
     QCOMPARE(captions, (QStringList{QStringLiteral("SMC Rom Format (*.smc)"), QStringLiteral("All Files (*.*)")}));
     QVERIFY(listed);
 }
@@ -310,35 +302,35 @@ void TestSafety::romWithoutItsHeaderIsNamed() {
     SyntheticRom rom(demo.size() - static_cast<std::size_t>(cut) + static_cast<std::size_t>(added), 0x01);
     rom.Put(1, Bytes(demo.begin() + cut, demo.end()));
     const QString path = Save(QStringLiteral("quillmere.sfc"), rom);
-    m_driver->Load(path);
-    const bool loaded = m_driver->Get<QPushButton>("Command3")->isEnabled();
+    Ui().Load(path);
+    const bool loaded = Ui().Get<QPushButton>("Command3")->isEnabled();
     QCOMPARE(loaded, cut < 1024 * 1024);
-    QCOMPARE(m_boxes->Boxes().size(), loaded && !named.isEmpty() ? 1 : 0);
-    if (!m_boxes->Boxes().isEmpty()) {
+    QCOMPARE(Answerer().Boxes().size(), loaded && !named.isEmpty() ? 1 : 0);
+    if (!Answerer().Boxes().isEmpty()) {
         QVERIFY2(Said().contains(named) && Said().contains(path) && Said().contains(QStringLiteral("\".smc\"")),
                  qPrintable(Said()));
-        QCOMPARE(m_boxes->Boxes().constFirst().icon, QMessageBox::Warning);
+        QCOMPARE(Answerer().Boxes().constFirst().icon, QMessageBox::Warning);
     }
     if (!loaded)
-        m_driver->Choose("ViewByByte");
+        Ui().Choose("ViewByByte");
 
     // Answered No, nothing is written; answered Yes, this write and the next go ahead, and only the first asks.
-    m_boxes->Clear();
-    m_boxes->SetAnswer(QMessageBox::No);
-    m_driver->Write(QStringLiteral("Hi"));
+    Answerer().Clear();
+    Answerer().SetAnswer(QMessageBox::No);
+    Ui().Write(QStringLiteral("Hi"));
     if (!named.isEmpty()) {
-        QCOMPARE(m_boxes->Boxes().size(), 1);
+        QCOMPARE(Answerer().Boxes().size(), 1);
         QVERIFY2(Said().contains(named) && Said().endsWith(QStringLiteral("Write it anyway?")), qPrintable(Said()));
-        QCOMPARE(m_boxes->Boxes().constFirst().defaultButton, QMessageBox::No);
-        QCOMPARE(FileBytes(path), rom.Bytes());
-        m_boxes->SetAnswer(QMessageBox::Yes);
-        m_driver->Write(QStringLiteral("Hi"));
+        QCOMPARE(Answerer().Boxes().constFirst().defaultButton, QMessageBox::No);
+        QCOMPARE(RomBytes(path), rom.Bytes());
+        Answerer().SetAnswer(QMessageBox::Yes);
+        Ui().Write(QStringLiteral("Hi"));
     }
-    m_boxes->Clear();
-    m_driver->Write(QStringLiteral("Hi"));
-    QVERIFY(m_boxes->Boxes().isEmpty());
-    const std::int32_t start = m_dialog->Session().ViewStartPos();
-    QCOMPARE(FileBytes(path)[static_cast<std::size_t>(start - 1)], std::uint8_t(0x07));
+    Answerer().Clear();
+    Ui().Write(QStringLiteral("Hi"));
+    QVERIFY(Answerer().Boxes().isEmpty());
+    const std::int32_t start = Dialog().Session().ViewStartPos();
+    QCOMPARE(RomBytes(path)[static_cast<std::size_t>(start - 1)], std::uint8_t(0x07));
 }
 
 QTEST_MAIN(TestSafety)

@@ -9,16 +9,13 @@
 #include <random>
 
 using kyrel::Bank1Start;
+using kyrel::testing::RomBytes;
 using kyrel::testing::SyntheticRom;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
 const std::vector<std::u16string> Messages = {u"First", u"Second one", u"Third", u"<COLOR>002Four<BR>th", u"Fifth"};
-
-Bytes FileBytes(const QString& path) {
-    return kyrel::testing::ReadFileBytes(ToFsPath(path));
-}
 
 // Reads the message at a position as index view does, so that a write goes there.
 [[nodiscard]] bool ReadAt(MessageSession& session, std::int32_t position) {
@@ -90,7 +87,7 @@ void TestUndo::undoRestoresEveryWrite() {
 
     if (changed) {
         QVERIFY(newest);
-        Bytes now = FileBytes(path);
+        Bytes now = RomBytes(path);
         now[static_cast<std::size_t>(*newest)] ^= 0xFF; // the byte at position newest + 1
         SyntheticRom other(now.size());
         other.Put(1, now);
@@ -99,7 +96,7 @@ void TestUndo::undoRestoresEveryWrite() {
         QVERIFY2(report.startsWith(QStringLiteral("Nothing was undone.")) &&
                      report.contains(QStringLiteral("Position %1 ").arg(*newest + 1)),
                  qPrintable(report));
-        QCOMPARE(FileBytes(path), now);
+        QCOMPARE(RomBytes(path), now);
         QVERIFY(session.UndoPosition() == newest);
         return;
     }
@@ -109,7 +106,7 @@ void TestUndo::undoRestoresEveryWrite() {
         QVERIFY2(report.isEmpty(), qPrintable(report));
         QVERIFY(++undone <= writes);
     }
-    QCOMPARE(FileBytes(path), rom.Bytes());
+    QCOMPARE(RomBytes(path), rom.Bytes());
 }
 
 // The menu item names the write it takes back, is there only while there is one, and shows the message restored.
@@ -139,7 +136,7 @@ void TestUndo::undoThroughTheMenu() {
     QVERIFY(!undo->isEnabled());
     QCOMPARE(undo->text(), QStringLiteral("&Undo Write"));
     QCOMPARE(driver.Pane(), QStringLiteral("First\n\n"));
-    QCOMPARE(FileBytes(path), rom.Bytes());
+    QCOMPARE(RomBytes(path), rom.Bytes());
     for (const auto& box : window.Boxes().Boxes()) // the longer-text questions, and no warning
         QVERIFY2(box.buttons.testFlag(QMessageBox::Yes), qPrintable(box.text));
 

@@ -3,13 +3,9 @@
 #include "tests/support/ModalAnswerer.h"
 
 #include <QAction>
-#include <QFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-
-#include <unistd.h>
 
 void EditorDriver::Load(const QString& path) {
     AnswerFileDialog(path);
@@ -41,18 +37,4 @@ void EditorDriver::Type(const char* box, const QString& text) {
 void EditorDriver::Write(const QString& text) {
     Get<QPlainTextEdit>("text3")->setPlainText(text);
     Press("Command3");
-}
-
-bool MakeReadOnly(const QString& path) {
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    if (::geteuid() == 0)
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path});
-    QFile file(path);
-    return !file.open(QIODevice::ReadWrite);
-}
-
-void MakeWritable(const QString& path) {
-    if (::geteuid() == 0)
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path});
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

@@ -33,9 +33,3 @@ public:
 private:
     GameDialog& m_dialog;
 };
-
-// Makes the file read-only for this user; as root, whom permissions do not stop, also immutable. False when
-// the file can still be opened for writing (the test should then skip).
-bool MakeReadOnly(const QString& path);
-// Undoes MakeReadOnly, so that the temporary folder can be removed.
-void MakeWritable(const QString& path);

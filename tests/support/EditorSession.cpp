@@ -1,6 +1,5 @@
 #include "tests/support/EditorSession.h"
 
-#include <QFile>
 #include <QTest>
 
 EditorSession::EditorSession() {
@@ -9,10 +8,3 @@ EditorSession::EditorSession() {
 }
 
 EditorSession::~EditorSession() = default;
-
-QString EditorSession::Save(const QString& name, const kyrel::testing::SyntheticRom& rom) const {
-    const QString path = m_dir.filePath(name);
-    if (!rom.Save(QFile::encodeName(path).toStdString()).ok())
-        qFatal("cannot save a test ROM");
-    return path;
-}

@@ -4,6 +4,7 @@
 #include "tests/support/EditorDriver.h"
 #include "tests/support/ModalAnswerer.h"
 #include "tests/support/SyntheticRom.h"
+#include "tests/support/TestFiles.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -25,7 +26,9 @@ public:
     [[nodiscard]] QString Folder() const { return m_dir.path(); }
 
     // Saves the ROM under the name in the temporary folder and gives its path.
-    QString Save(const QString& name, const kyrel::testing::SyntheticRom& rom) const;
+    QString Save(const QString& name, const kyrel::testing::SyntheticRom& rom) const {
+        return kyrel::testing::SaveRom(m_dir.filePath(name), rom);
+    }
 
 private:
     QTemporaryDir m_dir;

@@ -4,7 +4,6 @@
 #include "codec/MessageReader.h"
 
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace kyrel::testing {
@@ -38,11 +37,6 @@ Status SyntheticRom::Save(const std::filesystem::path& path) const {
     if (!out)
         return {"Cannot write \"" + PathText(path) + "\"."};
     return {};
-}
-
-std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::uint8_t> HexBytes(std::string_view hex) {

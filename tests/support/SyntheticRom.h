@@ -34,9 +34,6 @@ private:
     std::vector<std::uint8_t> m_bytes;
 };
 
-// The whole content of a file, or an empty vector when it cannot be read.
-std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
-
 // Bytes written as hexadecimal pairs separated by blanks, such as "07 1E 7F"; throws on anything else.
 std::vector<std::uint8_t> HexBytes(std::string_view hex);
 // The bytes as upper-case hexadecimal pairs separated by single spaces, the form HexBytes reads.
