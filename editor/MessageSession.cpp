@@ -10,14 +10,6 @@
 
 #include <algorithm>
 
-std::filesystem::path ToFsPath(const QString& path) {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
 namespace {
 
 // The pane shows the game's CR LF line breaks as plain line breaks.

@@ -4,6 +4,7 @@
 #include "codec/MessageEncoder.h"
 #include "codec/MessageReader.h"
 #include "codec/RomWriter.h"
+#include "editor/FsPath.h"
 
 #include <QObject>
 #include <QString>
@@ -111,6 +112,3 @@ private:
     // The user agreed to write into this ROM although its layout is not what the positions assume.
     bool m_layoutAgreed = false;
 };
-
-// The path as the file layer takes it: UTF-16 on Windows, the local 8-bit encoding elsewhere.
-[[nodiscard]] std::filesystem::path ToFsPath(const QString& path);

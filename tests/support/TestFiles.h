@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/FsPath.h"
 #include "tests/support/SyntheticRom.h"
 
 #include <QFile>
@@ -13,13 +14,9 @@
 
 namespace kyrel::testing {
 
-// The path as the file layer takes it: UTF-16 on Windows, the local 8-bit encoding elsewhere.
+// The editor's own conversion of a path for the file layer.
 inline std::filesystem::path FsPath(const QString& path) {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
+    return ToFsPath(path);
 }
 
 // Saves the ROM and gives its path; no test goes on without its file.
