@@ -271,8 +271,7 @@ void TestMessageList::Open(const QString& how) {
     QCOMPARE(m_driver->Text("IndexNo"), QString::number(row.index + 1));
     QCOMPARE(m_session->Dialog().Session().ViewStartPos(), next);
     m_driver->Write(QStringLiteral("Hi"));
-    const auto file =
-        kyrel::testing::ReadFileBytes(QFile::encodeName(m_session->FilePath("quillmere.smc")).toStdString());
+    const auto file = kyrel::testing::RomBytes(m_session->FilePath("quillmere.smc"));
     const std::vector<std::uint8_t> written(file.begin() + next - 1, file.begin() + next + 2);
     QCOMPARE(written, kyrel::EncodeToBytes(u"Hi").bytes);
     QVERIFY(m_session->Boxes().Boxes().isEmpty());

@@ -56,7 +56,7 @@ void TestUndo::undoRestoresEveryWrite() {
         starts.push_back(position);
         position = rom.PutText(position, text);
     }
-    QVERIFY(rom.Save(ToFsPath(path)).ok());
+    kyrel::testing::SaveRom(path, rom);
     MessageSession session;
     session.SetRomPath(path);
     QVERIFY(!session.UndoPosition());
@@ -91,7 +91,7 @@ void TestUndo::undoRestoresEveryWrite() {
         now[static_cast<std::size_t>(*newest)] ^= 0xFF; // the byte at position newest + 1
         SyntheticRom other(now.size());
         other.Put(1, now);
-        QVERIFY(other.Save(ToFsPath(path)).ok());
+        kyrel::testing::SaveRom(path, other);
         const QString report = session.UndoWrite();
         QVERIFY2(report.startsWith(QStringLiteral("Nothing was undone.")) &&
                      report.contains(QStringLiteral("Position %1 ").arg(*newest + 1)),
