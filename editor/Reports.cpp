@@ -48,30 +48,37 @@ QString Reports::LayoutWarning(const QString& fileName, kyrel::RomLayout layout,
               "instead.");
 }
 
-QString Reports::WriteFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed) {
+namespace {
+
+// A write or an undo that did not finish: `nothing` when no byte went in, else `stopped` with how many of how many
+// bytes, the first position and the last one done, and the reason.
+QString Unfinished(const kyrel::WriteResult& result, const QString& nothing, const QString& stopped, std::int32_t start,
+                   std::int64_t count) {
     const QString reason = QString::fromStdString(result.error);
     if (result.written == 0)
-        return tr("Nothing was written.\n\n%1").arg(reason);
-    return tr("The write stopped after %1 of %2. The message at position %3 now ends at position %4 "
-              "without its end code.\n\n%5")
-        .arg(result.written)
-        .arg(Bytes(needed))
+        return nothing.arg(reason);
+    return stopped.arg(result.written)
+        .arg(Reports::Bytes(count))
         .arg(start)
         .arg(start + result.written - 1)
         .arg(reason);
 }
 
+} // namespace
+
+QString Reports::WriteFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed) {
+    return Unfinished(result, tr("Nothing was written.\n\n%1"),
+                      tr("The write stopped after %1 of %2. The message at position %3 now ends at position %4 "
+                         "without its end code.\n\n%5"),
+                      start, needed);
+}
+
 QString Reports::UndoFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t count) {
-    const QString reason = QString::fromStdString(result.error);
-    if (result.written == 0)
-        return tr("Nothing was undone.\n\n%1").arg(reason);
-    return tr("The undo stopped after %1 of %2. Positions %3 to %4 hold their bytes from before the write again; "
-              "the rest of the write is still in the file, and Undo Write can try again.\n\n%5")
-        .arg(result.written)
-        .arg(Bytes(count))
-        .arg(start)
-        .arg(start + result.written - 1)
-        .arg(reason);
+    return Unfinished(result, tr("Nothing was undone.\n\n%1"),
+                      tr("The undo stopped after %1 of %2. Positions %3 to %4 hold their bytes from before the "
+                         "write again; the rest of the write is still in the file, and Undo Write can try "
+                         "again.\n\n%5"),
+                      start, count);
 }
 
 QString Reports::Copied(const kyrel::TypedText& copy, std::int32_t start, std::int64_t needed, std::int64_t fileSize) {
