@@ -36,8 +36,8 @@ private slots:
 
     void everyDemoMessageComesBackTheSame();
     void paneMenuOffersTheCopy();
-    void boxTellsWhatWasLeftOut_data();
-    void boxTellsWhatWasLeftOut();
+    void copyIsWrittenBack_data();
+    void copyIsWrittenBack();
     void tooltipTellsTheSize_data();
     void tooltipTellsTheSize();
 
@@ -175,53 +175,76 @@ void TestCopyAsNewText::paneMenuOffersTheCopy() {
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("<COLOR>002Hi<BR>\nthere"));
 }
 
-void TestCopyAsNewText::boxTellsWhatWasLeftOut_data() {
+// A copy written back gives the bytes it was copied from; where the read stopped before the end code, those
+// bytes and an end code, and a box says so first, or that the write will refuse it when that does not fit.
+void TestCopyAsNewText::copyIsWrittenBack_data() {
     QTest::addColumn<QString>("bytes");
+    QTest::addColumn<qint64>("place");  // where the bytes lie; the last byte of the file when they end it
+    QTest::addColumn<int>("skip");      // bytes after the place where the read begins
     QTest::addColumn<QString>("count"); // bytes to read in byte view; empty for a read in index view
     QTest::addColumn<QString>("copied");
-    QTest::addColumn<QString>("box"); // empty when there is none
+    QTest::addColumn<QString>("box");   // empty when there is none
+    QTest::addColumn<QString>("after"); // the bytes from the place on after writing the copy back
 
+    const qint64 last = kyrel::testing::HeaderedRomSize;
     const QString copied = QStringLiteral("The message was copied as new text.\n\n");
-    QTest::newRow("all typed") << "07 22 75 E3 7F" << QString() << "Hi<BR>\nyou" << QString();
-    // Bytes that typed text gives otherwise, or not at all, are copied as raw-byte tags, without a box.
-    QTest::newRow("one byte") << "00 80 01 7F" << QString() << "A<$80>B" << QString();
-    QTest::newRow("three bytes") << "62 00 74 01 E9 7F" << QString() << "<$62>A<$74>B<$E9>" << QString();
-    QTest::newRow("more than are named") << "62 63 64 65 66 00 67 69 7F" << QString()
-                                         << "<$62><$63><$64><$65><$66>A<$67><$69>" << QString();
-    QTest::newRow("nothing but the end code typed") << "62 7F" << QString() << "<$62>" << QString();
     const QString cut = QStringLiteral("The read stopped before the end code of the message, so writing the text "
                                        "puts an end code where the read stopped.");
-    QTest::newRow("read cut short") << "00 01 02 7F"
-                                    << "2"
-                                    << "AB" << copied + cut;
-    QTest::newRow("cut after an argument code") << "00 77 05 01 7F"
-                                                << "2"
-                                                << "A<COLOR>127" << copied + cut;
+    auto row = [&](const char* name, const char* bytes, qint64 place, const QString& count, const char* copy,
+                   const QString& box, const char* after, int skip = 0) {
+        QTest::newRow(name) << bytes << place << skip << count << copy << box << (*after ? after : bytes);
+    };
+    row("all typed", "07 22 75 E3 7F", Bank1Start, {}, "Hi<BR>\nyou", {}, "");
+    // Bytes that typed text gives otherwise, or not at all, are copied as raw-byte tags, without a box.
+    row("one byte", "00 80 01 7F", Bank1Start, {}, "A<$80>B", {}, "");
+    row("three bytes", "62 00 74 01 E9 7F", Bank1Start, {}, "<$62>A<$74>B<$E9>", {}, "");
+    row("more than are named", "62 63 64 65 66 00 67 69 7F", Bank1Start, {}, "<$62><$63><$64><$65><$66>A<$67><$69>", {},
+        "");
+    row("nothing but the end code typed", "62 7F", Bank1Start, {}, "<$62>", {}, "");
+    row("read from the middle of a message", "07 22 3E 75 00 75 01 7F", Bank1Start, "3", "<$3E><BR>\nA", copied + cut,
+        "07 22 3E 75 00 7F 01 7F", 2);
+    row("read cut short", "00 01 02 7F", Bank1Start, "2", "AB", copied + cut, "00 01 7F 7F");
+    row("cut after an argument code", "00 77 05 01 7F", Bank1Start, "2", "A<COLOR>127", copied + cut, "00 77 7F 7F 7F");
+    row("the file's last byte", "00", last, "1", "A",
+        copied + QStringLiteral("The read stopped before the end code of the message. Writing the text back needs 2 "
+                                "bytes from position %1 (the end code included), but the file ends after 1 byte, so "
+                                "\"Write New Text\" will refuse it.")
+                     .arg(last),
+        "");
 }
 
-void TestCopyAsNewText::boxTellsWhatWasLeftOut() {
+void TestCopyAsNewText::copyIsWrittenBack() {
     QFETCH(QString, bytes);
+    QFETCH(qint64, place);
+    QFETCH(int, skip);
     QFETCH(QString, count);
     QFETCH(QString, copied);
     QFETCH(QString, box);
+    QFETCH(QString, after);
 
     SyntheticRom rom;
-    rom.Put(Bank1Start, HexBytes(bytes.toStdString()));
+    const Bytes message = HexBytes(bytes.toStdString());
+    rom.Put(static_cast<std::int32_t>(place), message);
     Start(rom);
     if (!count.isEmpty())
-        ReadBytes(Bank1Start, count);
+        ReadBytes(place + skip, count);
     m_boxes->Clear();
     CopyThroughMenu();
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
-    if (box.isEmpty()) {
-        QVERIFY(m_boxes->Boxes().isEmpty());
-        return;
+    QCOMPARE(m_boxes->Boxes().size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty()) {
+        const ModalAnswerer::Box& shown = m_boxes->Boxes().constFirst();
+        QCOMPARE(shown.text, box);
+        QCOMPARE(shown.icon, QMessageBox::Information);
     }
-    QCOMPARE(m_boxes->Boxes().size(), 1);
-    const ModalAnswerer::Box& shown = m_boxes->Boxes().constFirst();
-    QCOMPARE(shown.text, box);
-    QCOMPARE(shown.icon, QMessageBox::Information);
-    QCOMPARE(shown.title, m_dialog->windowTitle());
+
+    m_boxes->SetAnswer(QMessageBox::Yes);
+    PasteIntoNewText();
+    m_driver->Press("Command3");
+    Bytes expected = rom.Bytes();
+    const Bytes afterBytes = HexBytes(after.toStdString());
+    std::copy(afterBytes.begin(), afterBytes.end(), expected.begin() + (place - 1));
+    QCOMPARE(RomBytes(m_romPath), expected);
 }
 
 void TestCopyAsNewText::tooltipTellsTheSize_data() {
