@@ -1,4 +1,5 @@
-add_library(kyrel_editor_driver STATIC support/ModalAnswerer.cpp support/EditorDriver.cpp support/EditorSession.cpp)
+add_library(kyrel_editor_driver STATIC support/ModalAnswerer.cpp support/EditorDriver.cpp support/EditorSession.cpp
+    support/EditorTest.cpp)
 target_link_libraries(kyrel_editor_driver PUBLIC kyrel_editor kyrel_testfiles Qt6::Widgets Qt6::Test)
 
 kyrel_add_test(tst_gamedialog)

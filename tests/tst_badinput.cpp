@@ -3,15 +3,13 @@
 // window keeps working, the user hears about it where a box opens (or nothing happens while a box is being
 // edited), and no byte of the ROM changes outside the write the user asked for.
 #include "editor/GameDialog.h"
-#include "tests/support/EditorSession.h"
+#include "tests/support/EditorTest.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
-
-#include <memory>
 
 using kyrel::Bank1Start;
 using kyrel::Bank2Start;
@@ -33,12 +31,11 @@ SyntheticRom MakeRom() {
 
 } // namespace
 
-class TestBadInput : public QObject {
+class TestBadInput : public EditorTest {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void romChangesUnderTheEditor_data();
     void romChangesUnderTheEditor();
@@ -52,37 +49,27 @@ private slots:
     void newTextOfEveryKind();
 
 private:
-    const MessageSession& State() { return m_session->Dialog().Session(); }
-    ModalAnswerer& Answerer() { return m_session->Boxes(); }
-    EditorDriver& Ui() { return m_session->Driver(); }
     // The window still answers: a bank change reads that bank's first message from a good ROM.
     void CheckStillWorks();
 
-    std::unique_ptr<EditorSession> m_session;
-    QString m_romPath;
     SyntheticRom m_rom;
 };
 
 void TestBadInput::init() {
-    m_session = std::make_unique<EditorSession>();
-    QVERIFY(m_session->Exposed());
+    EditorTest::init();
+    if (QTest::currentTestFailed())
+        return;
     Answerer().SetAnswer(QMessageBox::No);
     m_rom = MakeRom();
-    m_romPath = m_session->Save(QStringLiteral("quillmere.smc"), m_rom);
-    Ui().Load(m_romPath);
+    Ui().Load(Save(m_rom));
     QCOMPARE(Ui().Pane(), QStringLiteral("First\n\n"));
 }
 
-void TestBadInput::cleanup() {
-    m_session.reset();
-    QVERIFY(!QApplication::activeModalWidget());
-}
-
 void TestBadInput::CheckStillWorks() {
-    QVERIFY(m_session->Dialog().isVisible());
-    QFile::remove(m_romPath);
-    QDir().rmdir(m_romPath);
-    QVERIFY(m_rom.Save(FsPath(m_romPath)).ok());
+    QVERIFY(Dialog().isVisible());
+    QFile::remove(RomPath());
+    QDir().rmdir(RomPath());
+    QVERIFY(m_rom.Save(FsPath(RomPath())).ok());
     Answerer().Clear();
     Ui().Choose("ViewByIndex");
     Ui().Get<QLineEdit>("BankNo")->setText(QStringLiteral("1"));
@@ -113,9 +100,9 @@ void TestBadInput::romChangesUnderTheEditor() {
     Bytes left = m_rom.Bytes(); // what the file holds after the change, if it is still a file
     if (kept >= 0) {
         left.resize(static_cast<std::size_t>(kept));
-        QVERIFY(QFile::resize(m_romPath, kept));
+        QVERIFY(QFile::resize(RomPath(), kept));
     }
-    OddFile file(m_romPath, kind);
+    OddFile file(RomPath(), kind);
     QVERIFY(file.Made());
     if (file.Skip())
         QSKIP(file.Skip());
@@ -127,11 +114,11 @@ void TestBadInput::romChangesUnderTheEditor() {
     QCOMPARE(Answerer().Boxes().size(), warnings);
     for (const auto& box : Answerer().Boxes()) {
         QCOMPARE(box.icon, QMessageBox::Warning);
-        QVERIFY2(box.text.contains(m_romPath), qPrintable(box.text));
+        QVERIFY2(box.text.contains(RomPath()), qPrintable(box.text));
     }
     QCOMPARE(Ui().Pane(), kind == FileKind::ReadOnly ? QStringLiteral("Second\n\n") : pane);
-    if (QFileInfo(m_romPath).isFile())
-        QCOMPARE(RomBytes(m_romPath), left);
+    if (QFileInfo(RomPath()).isFile())
+        QCOMPARE(RomBytes(RomPath()), left);
     file.Restore();
     CheckStillWorks();
 }
@@ -145,7 +132,7 @@ void TestBadInput::loadingAnUnusableFileIsQuiet_data() {
 
 void TestBadInput::loadingAnUnusableFileIsQuiet() {
     QFETCH(int, size);
-    const QString path = m_session->Save(QStringLiteral("small.smc"), SyntheticRom(static_cast<std::size_t>(size)));
+    const QString path = Save(QStringLiteral("small.smc"), SyntheticRom(static_cast<std::size_t>(size)));
     Ui().Load(path);
     QCOMPARE(State().RomPath(), path);
     QCOMPARE(Ui().Pane(), QStringLiteral("First\n\n"));
@@ -199,7 +186,7 @@ void TestBadInput::numberBoxHoldsAnything() {
     }
     // Numbers too large for a position, and texts that are no number, read nothing and say nothing.
     QVERIFY2(Answerer().Boxes().isEmpty(), qPrintable(Answerer().Boxes().value(0).text));
-    QCOMPARE(RomBytes(m_romPath), m_rom.Bytes());
+    QCOMPARE(RomBytes(RomPath()), m_rom.Bytes());
     CheckStillWorks();
 }
 
@@ -220,7 +207,7 @@ void TestBadInput::byteCountsOutOfRange() {
     QFETCH(int, decoded);
     SyntheticRom rom = m_rom;
     rom.Put(1, Bytes(40000, 0x1A));
-    QVERIFY(rom.Save(FsPath(m_romPath)).ok());
+    QVERIFY(rom.Save(FsPath(RomPath())).ok());
     m_rom = rom;
 
     Ui().Choose("ViewByByte");
@@ -231,7 +218,7 @@ void TestBadInput::byteCountsOutOfRange() {
     QCOMPARE(State().ReadPos(), 1);
     QCOMPARE(State().NextMessagePos(), decoded + 2);
     QVERIFY(Answerer().Boxes().isEmpty());
-    QCOMPARE(RomBytes(m_romPath), m_rom.Bytes());
+    QCOMPARE(RomBytes(RomPath()), m_rom.Bytes());
     CheckStillWorks();
 }
 
@@ -296,7 +283,7 @@ void TestBadInput::newTextOfEveryKind() {
     }
     Bytes expected = m_rom.Bytes();
     std::copy(written.begin(), written.end(), expected.begin() + (start - 1));
-    QCOMPARE(RomBytes(m_romPath), expected);
+    QCOMPARE(RomBytes(RomPath()), expected);
     CheckStillWorks();
 }
 

@@ -2,7 +2,7 @@
 // "New Text", writing it back byte for byte; the box that tells of a read cut before its end code; the size the
 // "New Text" tooltip tells.
 #include "editor/GameDialog.h"
-#include "tests/support/EditorSession.h"
+#include "tests/support/EditorTest.h"
 #include "tests/support/TestFiles.h"
 
 #include <QAction>
@@ -17,8 +17,6 @@
 #include <QTest>
 #include <QToolTip>
 
-#include <memory>
-
 using kyrel::Bank1Start;
 using kyrel::Bank2Start;
 using kyrel::testing::FsPath;
@@ -27,11 +25,10 @@ using kyrel::testing::RomBytes;
 using kyrel::testing::SyntheticRom;
 using Bytes = std::vector<std::uint8_t>;
 
-class TestCopyAsNewText : public QObject {
+class TestCopyAsNewText : public EditorTest {
     Q_OBJECT
 
 private slots:
-    void init();
     void cleanup();
 
     void everyDemoMessageComesBackTheSame();
@@ -49,37 +46,21 @@ private:
     void PasteIntoNewText();
     // Reads from a position in byte view, as many bytes as the count says.
     void ReadBytes(std::int64_t position, const QString& count);
-
-    std::unique_ptr<EditorSession> m_session;
-    QString m_romPath;
-    GameDialog* m_dialog = nullptr;
-    ModalAnswerer* m_boxes = nullptr;
-    EditorDriver* m_driver = nullptr;
 };
-
-void TestCopyAsNewText::init() {
-    m_session = std::make_unique<EditorSession>();
-    QVERIFY(m_session->Exposed());
-    m_dialog = &m_session->Dialog();
-    m_boxes = &m_session->Boxes();
-    m_driver = &m_session->Driver();
-    m_romPath = m_session->FilePath(QStringLiteral("quillmere.smc"));
-}
 
 void TestCopyAsNewText::cleanup() {
     QToolTip::hideText();
-    m_session.reset();
-    QVERIFY(!QApplication::activeModalWidget());
+    EditorTest::cleanup();
     QVERIFY(!QApplication::activePopupWidget());
 }
 
 void TestCopyAsNewText::Start(const SyntheticRom& rom) {
-    QVERIFY(rom.Save(FsPath(m_romPath)).ok());
-    m_driver->Load(m_romPath);
+    QVERIFY(rom.Save(FsPath(RomPath())).ok());
+    Ui().Load(RomPath());
 }
 
 QMenu* TestCopyAsNewText::OpenPaneMenu() {
-    QWidget* viewport = m_driver->Get<QPlainTextEdit>("text1")->viewport();
+    QWidget* viewport = Ui().Get<QPlainTextEdit>("text1")->viewport();
     const QPoint at(20, 20);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
     QApplication::sendEvent(viewport, &event);
@@ -89,24 +70,24 @@ QMenu* TestCopyAsNewText::OpenPaneMenu() {
 void TestCopyAsNewText::CopyThroughMenu() {
     QMenu* menu = OpenPaneMenu();
     QVERIFY(menu);
-    auto* copy = m_driver->Get<QAction>("CopyAsNewText");
+    auto* copy = Ui().Get<QAction>("CopyAsNewText");
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(copy).center());
     QTRY_VERIFY(!QApplication::activePopupWidget());
 }
 
 void TestCopyAsNewText::PasteIntoNewText() {
-    auto* pane = m_driver->Get<QPlainTextEdit>("text3");
+    auto* pane = Ui().Get<QPlainTextEdit>("text3");
     pane->setFocus();
     pane->selectAll();
     QTest::keyClick(pane, Qt::Key_V, Qt::ControlModifier);
 }
 
 void TestCopyAsNewText::ReadBytes(std::int64_t position, const QString& count) {
-    if (!m_driver->Get<QAction>("ViewByByte")->isChecked())
-        m_driver->Choose("ViewByByte");
-    m_driver->Type("Fini", count);
-    m_driver->Type("Begin", QString::number(position));
-    m_driver->Press("Command5");
+    if (!Ui().Get<QAction>("ViewByByte")->isChecked())
+        Ui().Choose("ViewByByte");
+    Ui().Type("Fini", count);
+    Ui().Type("Begin", QString::number(position));
+    Ui().Press("Command5");
 }
 
 // The rule of the copy, through the window, on every message of the demo ROM: copy, paste, write, and the file
@@ -118,21 +99,21 @@ void TestCopyAsNewText::everyDemoMessageComesBackTheSame() {
         std::int64_t position = bankStart;
         for (;;) {
             ReadBytes(position, QStringLiteral("1000"));
-            const QString before = m_driver->Pane();
+            const QString before = Ui().Pane();
             if (!before.endsWith(QLatin1String("\n\n")))
                 break; // no end code within 1000 bytes: the filler after the bank's last message
-            const Bytes file = RomBytes(m_romPath);
-            const qsizetype boxes = m_boxes->Boxes().size();
+            const Bytes file = RomBytes(RomPath());
+            const qsizetype boxes = Answerer().Boxes().size();
             CopyThroughMenu();
             ++messages;
-            position = m_dialog->Session().NextMessagePos();
+            position = Dialog().Session().NextMessagePos();
             // The demo's one message of bytes without a text among them: no box, and nothing is lost either.
-            QCOMPARE(m_boxes->Boxes().size(), boxes);
+            QCOMPARE(Answerer().Boxes().size(), boxes);
             PasteIntoNewText();
-            m_driver->Press("Command3");
-            QCOMPARE(m_driver->Pane(), before);
-            QCOMPARE(RomBytes(m_romPath), file);
-            QCOMPARE(m_boxes->Boxes().size(), boxes);
+            Ui().Press("Command3");
+            QCOMPARE(Ui().Pane(), before);
+            QCOMPARE(RomBytes(RomPath()), file);
+            QCOMPARE(Answerer().Boxes().size(), boxes);
         }
         QVERIFY2(position > bankStart + 1, "no message was read in this bank");
     }
@@ -142,10 +123,10 @@ void TestCopyAsNewText::everyDemoMessageComesBackTheSame() {
 void TestCopyAsNewText::paneMenuOffersTheCopy() {
     SyntheticRom rom;
     rom.PutText(Bank1Start, u"<COLOR>002Hi<BR>there");
-    QVERIFY(rom.Save(FsPath(m_romPath)).ok());
+    QVERIFY(rom.Save(FsPath(RomPath())).ok());
 
-    auto* copy = m_driver->Get<QAction>("CopyAsNewText");
-    QCOMPARE(copy->parent(), m_dialog);
+    auto* copy = Ui().Get<QAction>("CopyAsNewText");
+    QCOMPARE(copy->parent(), &Dialog());
     QMenu* menu = OpenPaneMenu();
     QVERIFY(menu);
     // Qt's own menu of the pane, then a separator, then the copy, which waits for a read.
@@ -157,19 +138,19 @@ void TestCopyAsNewText::paneMenuOffersTheCopy() {
     QVERIFY(!copy->isEnabled());
     menu->close();
 
-    m_driver->Load(m_romPath);
+    Ui().Load(RomPath());
     QVERIFY(copy->isEnabled());
     // The copy comes from the bytes read, not from the pane, whatever was typed into it since.
-    m_driver->Get<QPlainTextEdit>("text1")->setPlainText(QStringLiteral("typed over"));
+    Ui().Get<QPlainTextEdit>("text1")->setPlainText(QStringLiteral("typed over"));
     QGuiApplication::clipboard()->clear();
     CopyThroughMenu();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("<COLOR>002Hi<BR>\nthere"));
-    QVERIFY(m_boxes->Boxes().isEmpty());
+    QVERIFY(Answerer().Boxes().isEmpty());
 
     // A read that fails keeps the bytes of the last one that worked.
-    QVERIFY(QFile::remove(m_romPath));
-    m_driver->Click("Index", true);
-    QCOMPARE(m_boxes->Boxes().size(), 1);
+    QVERIFY(QFile::remove(RomPath()));
+    Ui().Click("Index", true);
+    QCOMPARE(Answerer().Boxes().size(), 1);
     QGuiApplication::clipboard()->clear();
     copy->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("<COLOR>002Hi<BR>\nthere"));
@@ -228,23 +209,23 @@ void TestCopyAsNewText::copyIsWrittenBack() {
     Start(rom);
     if (!count.isEmpty())
         ReadBytes(place + skip, count);
-    m_boxes->Clear();
+    Answerer().Clear();
     CopyThroughMenu();
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
-    QCOMPARE(m_boxes->Boxes().size(), box.isEmpty() ? 0 : 1);
+    QCOMPARE(Answerer().Boxes().size(), box.isEmpty() ? 0 : 1);
     if (!box.isEmpty()) {
-        const ModalAnswerer::Box& shown = m_boxes->Boxes().constFirst();
+        const ModalAnswerer::Box& shown = Answerer().Boxes().constFirst();
         QCOMPARE(shown.text, box);
         QCOMPARE(shown.icon, QMessageBox::Information);
     }
 
-    m_boxes->SetAnswer(QMessageBox::Yes);
+    Answerer().SetAnswer(QMessageBox::Yes);
     PasteIntoNewText();
-    m_driver->Press("Command3");
+    Ui().Press("Command3");
     Bytes expected = rom.Bytes();
     const Bytes afterBytes = HexBytes(after.toStdString());
     std::copy(afterBytes.begin(), afterBytes.end(), expected.begin() + (place - 1));
-    QCOMPARE(RomBytes(m_romPath), expected);
+    QCOMPARE(RomBytes(RomPath()), expected);
 }
 
 void TestCopyAsNewText::tooltipTellsTheSize_data() {
@@ -296,7 +277,7 @@ void TestCopyAsNewText::tooltipTellsTheSize() {
         Start(rom);
     if (!count.isEmpty())
         ReadBytes(Bank1Start, count);
-    auto* pane = m_driver->Get<QPlainTextEdit>("text3");
+    auto* pane = Ui().Get<QPlainTextEdit>("text3");
     pane->setPlainText(newText);
     QVERIFY(pane->toolTip().isEmpty());
 

@@ -1,7 +1,7 @@
 // The main window driven through its real controls: start-up state, loading through the file dialog,
 // the nested reads of the spinners and boxes, both views, and writing new text into a synthetic ROM.
 #include "editor/GameDialog.h"
-#include "tests/support/EditorSession.h"
+#include "tests/support/EditorTest.h"
 #include "tests/support/TestFiles.h"
 #include "windows/About.h"
 #include "windows/Other.h"
@@ -21,8 +21,6 @@
 #include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QToolButton>
-
-#include <memory>
 
 using kyrel::Bank1Start;
 using kyrel::Bank2Start;
@@ -61,12 +59,11 @@ SyntheticRom MakeRom() {
 
 } // namespace
 
-class TestGameDialog : public QObject {
+class TestGameDialog : public EditorTest {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void startsWithEveryControlInPlace_data();
     void startsWithEveryControlInPlace();
@@ -119,31 +116,12 @@ private slots:
     void readOnlyRomIsReported();
 
 private:
-    GameDialog& Dialog() { return m_session->Dialog(); }
-    const MessageSession& State() { return m_session->Dialog().Session(); }
-    ModalAnswerer& Answerer() { return m_session->Boxes(); }
-    template <typename T> T* Get(const char* name) { return m_session->Driver().Get<T>(name); }
-    QString Pane() { return m_session->Driver().Pane(); }
-    void Load(const QString& path) { m_session->Driver().Load(path); }
-    void Click(const char* spinner, bool up) { m_session->Driver().Click(spinner, up); }
-    void Type(const char* box, const QString& text) { m_session->Driver().Type(box, text); }
-    void Write(const QString& text) { m_session->Driver().Write(text); }
-
-    std::unique_ptr<EditorSession> m_session;
-    QString m_romPath;
-    SyntheticRom m_rom;
+    const SyntheticRom m_rom = MakeRom();
 };
 
 void TestGameDialog::init() {
-    m_session = std::make_unique<EditorSession>();
-    QVERIFY(m_session->Exposed());
-    m_rom = MakeRom();
-    m_romPath = m_session->Save(QStringLiteral("quillmere.smc"), m_rom);
-}
-
-void TestGameDialog::cleanup() {
-    m_session.reset();
-    QVERIFY(!QApplication::activeModalWidget());
+    EditorTest::init();
+    Save(m_rom);
 }
 
 // ---- start-up -------------------------------------------------------------------------------------------
@@ -209,7 +187,7 @@ void TestGameDialog::startsWithEveryControlInPlace() {
     else if (auto* label = qobject_cast<QLabel*>(control)) {
         shown = label->text();
         // One font for all the window's captions, and no caption cut off by its fixed place.
-        QCOMPARE(label->font(), Get<QLabel>("Label6")->font());
+        QCOMPARE(label->font(), Ui().Get<QLabel>("Label6")->font());
         if (label->wordWrap())
             QVERIFY(label->heightForWidth(label->width()) <= label->height());
         else
@@ -229,7 +207,7 @@ void TestGameDialog::startsWithMenusAndState() {
     QCOMPARE(Dialog().minimumSize(), Dialog().maximumSize());
     QVERIFY(Dialog().windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(Dialog().windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(Get<QPushButton>("Command1")->hasFocus());
+    QVERIFY(Ui().Get<QPushButton>("Command1")->hasFocus());
 
     struct Item {
         const char* name;
@@ -290,7 +268,7 @@ void TestGameDialog::startsWithMenusAndState() {
 void TestGameDialog::startsWithTabOrder() {
     // Tab from "Load Kyrel ROM" until the focus comes back to it; hidden and disabled controls are skipped.
     auto walk = [this] {
-        Get<QWidget>("Command1")->setFocus();
+        Ui().Get<QWidget>("Command1")->setFocus();
         QStringList seen;
         for (int i = 0; i < 20; ++i) {
             const QString name = QApplication::focusWidget()->objectName();
@@ -309,7 +287,7 @@ void TestGameDialog::startsWithTabOrder() {
 
 void TestGameDialog::opensTheAuxiliaryWindows() {
     QVERIFY(!Splash::Instance());
-    auto* about = Get<QAction>("AboutBox");
+    auto* about = Ui().Get<QAction>("AboutBox");
     about->trigger();
     About* first = About::Instance();
     QVERIFY(first);
@@ -319,17 +297,17 @@ void TestGameDialog::opensTheAuxiliaryWindows() {
     QCOMPARE(About::Instance(), first);
 
     // "Other Chars" cannot be pressed, but its handler opens the window.
-    QVERIFY(!Get<QPushButton>("Command2")->isEnabled());
+    QVERIFY(!Ui().Get<QPushButton>("Command2")->isEnabled());
     QVERIFY(!Other::Instance());
     Dialog().Command2_Click();
     QVERIFY(Other::Instance() && Other::Instance()->isVisible());
 
     // The option only toggles its check mark; the splash screen waits for the next start.
     Dialog().OptionSplash_Click();
-    QVERIFY(Get<QAction>("OptionSplash")->isChecked());
+    QVERIFY(Ui().Get<QAction>("OptionSplash")->isChecked());
     QVERIFY(!Splash::Instance());
     Dialog().OptionSplash_Click();
-    QVERIFY(!Get<QAction>("OptionSplash")->isChecked());
+    QVERIFY(!Ui().Get<QAction>("OptionSplash")->isChecked());
 
     first->close();
     Other::Instance()->close();
@@ -392,7 +370,7 @@ void TestGameDialog::focusShowsWithoutTab() {
     widget->setFocus();
     QVERIFY(widget->hasFocus());
     const QImage focused = widget->grab().toImage();
-    Get<QWidget>("text1")->setFocus();
+    Ui().Get<QWidget>("text1")->setFocus();
     QVERIFY(!widget->hasFocus());
     QVERIFY(widget->grab().toImage() != focused);
 }
@@ -412,7 +390,7 @@ void TestGameDialog::keysPressTheFocusedButton() {
     QFETCH(QString, button);
     QFETCH(int, key);
 
-    Load(m_romPath);
+    Ui().Load(RomPath());
     Dialog().ViewByByte_Click(); // shows "Refresh View"
     Dialog().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&Dialog()));
@@ -445,42 +423,42 @@ void TestGameDialog::textBoxesHaveNoLengthLimit() {
 // ---- loading --------------------------------------------------------------------------------------------
 
 void TestGameDialog::loadsThroughTheFileDialog() {
-    Load(m_romPath);
-    QCOMPARE(State().RomPath(), m_romPath);
-    QCOMPARE(Pane(), Shown(1, 1));
-    QVERIFY(Get<QPushButton>("Command3")->isEnabled());
+    Ui().Load(RomPath());
+    QCOMPARE(State().RomPath(), RomPath());
+    QCOMPARE(Ui().Pane(), Shown(1, 1));
+    QVERIFY(Ui().Get<QPushButton>("Command3")->isEnabled());
     QCOMPARE(State().ViewStartPos(), Bank1Start);
     QCOMPARE(State().ReadPos(), EndOf(Bank1Start, 1, 1));
     QCOMPARE(State().NextMessagePos(), EndOf(Bank1Start, 1, 1) + 1);
     // Loading does not go through the refresh, so the hidden boxes keep their texts.
-    QCOMPARE(Get<QLineEdit>("Begin")->text(), QStringLiteral("1"));
+    QCOMPARE(Ui().Get<QLineEdit>("Begin")->text(), QStringLiteral("1"));
 
     // Loading again reads from where the last read stopped: just the end code.
-    Load(m_romPath);
-    QCOMPARE(Pane(), Terminator);
+    Ui().Load(RomPath());
+    QCOMPARE(Ui().Pane(), Terminator);
     QVERIFY(Answerer().Boxes().isEmpty());
 }
 
 void TestGameDialog::cancelledDialogLoadsNothing() {
-    Load(QString());
+    Ui().Load(QString());
     QVERIFY(State().RomPath().isEmpty());
-    QVERIFY(!Get<QPushButton>("Command3")->isEnabled());
+    QVERIFY(!Ui().Get<QPushButton>("Command3")->isEnabled());
 
-    Load(m_romPath);
-    const QString before = Pane();
-    Load(QString());
-    QCOMPARE(State().RomPath(), m_romPath);
-    QCOMPARE(Pane(), before);
+    Ui().Load(RomPath());
+    const QString before = Ui().Pane();
+    Ui().Load(QString());
+    QCOMPARE(State().RomPath(), RomPath());
+    QCOMPARE(Ui().Pane(), before);
 }
 
 void TestGameDialog::unreadableChoiceEndsQuietly() {
-    Load(m_romPath);
+    Ui().Load(RomPath());
     const auto positions = std::tuple(State().ReadPos(), State().NextMessagePos(), State().ViewStartPos());
     // Too short to reach the first bank.
-    const QString shortRom = m_session->Save(QStringLiteral("short.smc"), SyntheticRom(1000));
-    Load(shortRom);
+    const QString shortRom = Save(QStringLiteral("short.smc"), SyntheticRom(1000));
+    Ui().Load(shortRom);
     QCOMPARE(State().RomPath(), shortRom);
-    QCOMPARE(Pane(), Shown(1, 1));
+    QCOMPARE(Ui().Pane(), Shown(1, 1));
     QCOMPARE(std::tuple(State().ReadPos(), State().NextMessagePos(), State().ViewStartPos()), positions);
     QVERIFY(Answerer().Boxes().isEmpty());
 }
@@ -488,60 +466,60 @@ void TestGameDialog::unreadableChoiceEndsQuietly() {
 // ---- index view -----------------------------------------------------------------------------------------
 
 void TestGameDialog::indexUpAfterSwitchReadsTheSecondMessage() {
-    Load(m_romPath);
+    Ui().Load(RomPath());
     Dialog().findChild<QAction*>(QStringLiteral("ViewByIndex"))->trigger();
     QCOMPARE(State().ReadPos(), Bank1Start);
-    QCOMPARE(Pane(), Shown(1, 1)); // the switch itself reads nothing
-    Click("Index", true);
+    QCOMPARE(Ui().Pane(), Shown(1, 1)); // the switch itself reads nothing
+    Ui().Click("Index", true);
     // The nested read takes the whole first message, so the spinner's own read shows the second.
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("2"));
-    QCOMPARE(Pane(), Shown(1, 2));
-    QCOMPARE(Get<QLineEdit>("Begin")->text(), QString::number(EndOf(Bank1Start, 1, 1) + 1));
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("2"));
+    QCOMPARE(Ui().Pane(), Shown(1, 2));
+    QCOMPARE(Ui().Get<QLineEdit>("Begin")->text(), QString::number(EndOf(Bank1Start, 1, 1) + 1));
 }
 
 void TestGameDialog::indexUpStepsThroughMessages() {
-    Load(m_romPath);
+    Ui().Load(RomPath());
     std::int32_t start = EndOf(Bank1Start, 1, 1) + 1;
     for (int i = 2; i <= 5; ++i) {
-        Click("Index", true);
-        QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QString::number(i));
-        QCOMPARE(Pane(), Shown(1, i));
+        Ui().Click("Index", true);
+        QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QString::number(i));
+        QCOMPARE(Ui().Pane(), Shown(1, i));
         QCOMPARE(State().ViewStartPos(), start);
         start = EndOf(start, 1, i) + 1;
     }
 }
 
 void TestGameDialog::indexDownRereadsTheTerminator() {
-    Load(m_romPath);
-    Click("Index", true);
+    Ui().Load(RomPath());
+    Ui().Click("Index", true);
     const std::int32_t end = EndOf(EndOf(Bank1Start, 1, 1) + 1, 1, 2);
-    Click("Index", false);
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
-    QCOMPARE(Pane(), Terminator);
+    Ui().Click("Index", false);
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
+    QCOMPARE(Ui().Pane(), Terminator);
     QCOMPARE(State().ViewStartPos(), end);
     QCOMPARE(State().NextMessagePos(), end + 1);
     // Down from 1 wraps the counter; the messages do not go back.
-    Click("Index", false);
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("672"));
-    QCOMPARE(Pane(), Terminator);
+    Ui().Click("Index", false);
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("672"));
+    QCOMPARE(Ui().Pane(), Terminator);
     // The counter and the messages drift apart: up shows the message after the one shown last.
-    Click("Index", true);
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
-    QCOMPARE(Pane(), Shown(1, 3));
+    Ui().Click("Index", true);
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
+    QCOMPARE(Ui().Pane(), Shown(1, 3));
 }
 
 void TestGameDialog::indexDownAfterSwitchShowsTerminatorOfFirstMessage() {
-    Load(m_romPath);
-    Click("Index", true);
-    Click("Index", true);
+    Ui().Load(RomPath());
+    Ui().Click("Index", true);
+    Ui().Click("Index", true);
     Dialog().ViewByIndex_Click();
-    Click("Index", false);
+    Ui().Click("Index", false);
     // The nested read decodes bank 1's first message; the spinner then rereads from its end code.
-    QCOMPARE(Pane(), Terminator);
+    QCOMPARE(Ui().Pane(), Terminator);
     QCOMPARE(State().ViewStartPos(), EndOf(Bank1Start, 1, 1));
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("2"));
-    Click("Index", true);
-    QCOMPARE(Pane(), Shown(1, 2));
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("2"));
+    Ui().Click("Index", true);
+    QCOMPARE(Ui().Pane(), Shown(1, 2));
 }
 
 void TestGameDialog::bankChange_data() {
@@ -594,47 +572,47 @@ void TestGameDialog::bankChange() {
     QFETCH(QString, after);
     QFETCH(int, bankShown);
 
-    Load(m_romPath);
-    Get<QLineEdit>("BankNo")->setText(before);
-    Click("Index", true);
-    Click("Index", true);
+    Ui().Load(RomPath());
+    Ui().Get<QLineEdit>("BankNo")->setText(before);
+    Ui().Click("Index", true);
+    Ui().Click("Index", true);
     if (action == QLatin1String("up") || action == QLatin1String("down"))
-        Click("Bank", action == QLatin1String("up"));
+        Ui().Click("Bank", action == QLatin1String("up"));
     else
-        Type("BankNo", action);
+        Ui().Type("BankNo", action);
 
-    QCOMPARE(Get<QLineEdit>("BankNo")->text(), after);
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
-    QCOMPARE(Pane(), Shown(bankShown, 1));
+    QCOMPARE(Ui().Get<QLineEdit>("BankNo")->text(), after);
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
+    QCOMPARE(Ui().Pane(), Shown(bankShown, 1));
     QCOMPARE(State().ViewStartPos(), bankShown == 1 ? Bank1Start : Bank2Start);
     QVERIFY(Answerer().Boxes().isEmpty());
 }
 
 void TestGameDialog::indexUpStopsAtBank1Index75() {
-    Load(m_romPath);
-    Type("IndexNo", QStringLiteral("75"));
-    const QString pane = Pane();
+    Ui().Load(RomPath());
+    Ui().Type("IndexNo", QStringLiteral("75"));
+    const QString pane = Ui().Pane();
     const auto positions = std::tuple(State().ReadPos(), State().NextMessagePos(), State().ViewStartPos());
-    Click("Index", true);
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("75"));
-    QCOMPARE(Pane(), pane);
+    Ui().Click("Index", true);
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("75"));
+    QCOMPARE(Ui().Pane(), pane);
     QCOMPARE(std::tuple(State().ReadPos(), State().NextMessagePos(), State().ViewStartPos()), positions);
 
-    Type("BankNo", QStringLiteral("2"));
-    Type("IndexNo", QStringLiteral("75"));
-    Click("Index", true);
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("76"));
-    QCOMPARE(Pane(), Shown(2, 2));
+    Ui().Type("BankNo", QStringLiteral("2"));
+    Ui().Type("IndexNo", QStringLiteral("75"));
+    Ui().Click("Index", true);
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("76"));
+    QCOMPARE(Ui().Pane(), Shown(2, 2));
 }
 
 void TestGameDialog::indexWrapsAt672() {
-    Load(m_romPath);
-    Click("Index", true);
-    Type("IndexNo", QStringLiteral("672"));
-    Click("Index", true);
+    Ui().Load(RomPath());
+    Ui().Click("Index", true);
+    Ui().Type("IndexNo", QStringLiteral("672"));
+    Ui().Click("Index", true);
     // Only the counter wraps; the read goes on to the next message in the file.
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
-    QCOMPARE(Pane(), Shown(1, 3));
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));
+    QCOMPARE(Ui().Pane(), Shown(1, 3));
 }
 
 void TestGameDialog::typedIndexIsClamped_data() {
@@ -653,20 +631,20 @@ void TestGameDialog::typedIndexIsClamped_data() {
 void TestGameDialog::typedIndexIsClamped() {
     QFETCH(QString, typed);
     QFETCH(QString, after);
-    Load(m_romPath);
-    Click("Index", true);
+    Ui().Load(RomPath());
+    Ui().Click("Index", true);
     const std::int32_t terminator = State().ReadPos();
-    Type("IndexNo", typed);
-    QCOMPARE(Get<QLineEdit>("IndexNo")->text(), after);
+    Ui().Type("IndexNo", typed);
+    QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), after);
     // A typed index selects nothing: the read starts again on the end code of the message shown.
-    QCOMPARE(Pane(), Terminator);
+    QCOMPARE(Ui().Pane(), Terminator);
     QCOMPARE(State().ViewStartPos(), terminator);
 }
 
 void TestGameDialog::noNumberInABoxChangesNothing() {
-    Load(m_romPath);
-    Click("Index", true);
-    const QString pane = Pane();
+    Ui().Load(RomPath());
+    Ui().Click("Index", true);
+    const QString pane = Ui().Pane();
     const auto positions = std::tuple(State().ReadPos(), State().NextMessagePos(), State().ViewStartPos());
     // Each arrow that needs the box's number does nothing while the box holds none.
     const std::pair<const char*, std::vector<std::pair<const char*, bool>>> cases[] = {
@@ -676,16 +654,16 @@ void TestGameDialog::noNumberInABoxChangesNothing() {
     for (const auto& [box, arrows] : cases) {
         for (const QString& text : {QString(), QStringLiteral("abc"), QStringLiteral("nan"), QStringLiteral("1e400"),
                                     QStringLiteral("0x10"), QStringLiteral("1,5")}) {
-            Get<QLineEdit>(box)->setText(text);
+            Ui().Get<QLineEdit>(box)->setText(text);
             for (const auto& [spinner, up] : arrows)
-                Click(spinner, up);
-            QCOMPARE(Get<QLineEdit>(box)->text(), text);
-            QCOMPARE(Pane(), pane);
+                Ui().Click(spinner, up);
+            QCOMPARE(Ui().Get<QLineEdit>(box)->text(), text);
+            QCOMPARE(Ui().Pane(), pane);
             QCOMPARE(std::tuple(State().ReadPos(), State().NextMessagePos(), State().ViewStartPos()), positions);
         }
-        Get<QLineEdit>(box)->blockSignals(true);
-        Get<QLineEdit>(box)->setText(QStringLiteral("1"));
-        Get<QLineEdit>(box)->blockSignals(false);
+        Ui().Get<QLineEdit>(box)->blockSignals(true);
+        Ui().Get<QLineEdit>(box)->setText(QStringLiteral("1"));
+        Ui().Get<QLineEdit>(box)->blockSignals(false);
     }
     QVERIFY(Answerer().Boxes().isEmpty());
 }
@@ -693,25 +671,25 @@ void TestGameDialog::noNumberInABoxChangesNothing() {
 // ---- byte view ------------------------------------------------------------------------------------------
 
 void TestGameDialog::byteViewReadsFromBegin() {
-    Load(m_romPath);
-    Click("Index", true); // a refresh in index view leaves the start of the message in Begin
+    Ui().Load(RomPath());
+    Ui().Click("Index", true); // a refresh in index view leaves the start of the message in Begin
     const std::int32_t second = EndOf(Bank1Start, 1, 1) + 1;
-    QCOMPARE(Get<QLineEdit>("Begin")->text(), QString::number(second));
+    QCOMPARE(Ui().Get<QLineEdit>("Begin")->text(), QString::number(second));
 
     Dialog().findChild<QAction*>(QStringLiteral("ViewByByte"))->trigger();
     QVERIFY(Dialog().findChild<QAction*>(QStringLiteral("ViewByByte"))->isChecked());
     QVERIFY(!Dialog().findChild<QAction*>(QStringLiteral("ViewByIndex"))->isChecked());
     for (const char* name : {"Label1", "Label2", "Begin", "Fini", "Label3", "OffSet", "Command5"})
-        QVERIFY2(Get<QWidget>(name)->isVisible(), name);
+        QVERIFY2(Ui().Get<QWidget>(name)->isVisible(), name);
     for (const char* name : {"Label5", "Label6", "Bank", "Index", "BankNo", "IndexNo"})
-        QVERIFY2(!Get<QWidget>(name)->isVisible(), name);
-    QCOMPARE(Pane(), Shown(1, 2));
+        QVERIFY2(!Ui().Get<QWidget>(name)->isVisible(), name);
+    QCOMPARE(Ui().Pane(), Shown(1, 2));
     QCOMPARE(State().ReadPos(), second);
 
     // A count of bytes, not an end position: three bytes from the start of "B1M2".
-    Type("Fini", QStringLiteral("3"));
-    QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
-    QCOMPARE(Pane(), QStringLiteral("B1M"));
+    Ui().Type("Fini", QStringLiteral("3"));
+    QTest::mouseClick(Ui().Get<QPushButton>("Command5"), Qt::LeftButton);
+    QCOMPARE(Ui().Pane(), QStringLiteral("B1M"));
     QCOMPARE(State().ReadPos(), second);
     QCOMPARE(State().NextMessagePos(), second + 4);
 }
@@ -719,10 +697,10 @@ void TestGameDialog::byteViewReadsFromBegin() {
 void TestGameDialog::byteViewBeforeLoadReadsFromFirstByte() {
     Dialog().ViewByByte_Click();
     QCOMPARE(State().ReadPos(), 1);
-    QCOMPARE(Pane(), QString());
-    Load(m_romPath);
+    QCOMPARE(Ui().Pane(), QString());
+    Ui().Load(RomPath());
     // 200 bytes of the zero filler, each the letter A.
-    QCOMPARE(Pane(), QString(200, QLatin1Char('A')));
+    QCOMPARE(Ui().Pane(), QString(200, QLatin1Char('A')));
     QCOMPARE(State().ReadPos(), 1);
 }
 
@@ -754,12 +732,12 @@ void TestGameDialog::refreshClampsFini() {
     QFETCH(QString, begin);
     QFETCH(QString, fini);
     QFETCH(QString, after);
-    Load(m_romPath);
+    Ui().Load(RomPath());
     Dialog().ViewByByte_Click();
-    Type("Begin", begin);
-    Type("Fini", fini);
-    QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
-    QCOMPARE(Get<QLineEdit>("Fini")->text(), after);
+    Ui().Type("Begin", begin);
+    Ui().Type("Fini", fini);
+    QTest::mouseClick(Ui().Get<QPushButton>("Command5"), Qt::LeftButton);
+    QCOMPARE(Ui().Get<QLineEdit>("Fini")->text(), after);
     QCOMPARE(State().ViewStartPos(), std::int32_t(std::nearbyint(begin.toDouble())));
     QVERIFY(Answerer().Boxes().isEmpty());
 }
@@ -781,80 +759,80 @@ void TestGameDialog::beginIsKeptAboveZero() {
     QFETCH(QString, typed);
     QFETCH(QString, after);
     Dialog().ViewByByte_Click();
-    Get<QLineEdit>("Begin")->setText(typed);
-    QCOMPARE(Get<QLineEdit>("Begin")->text(), after);
+    Ui().Get<QLineEdit>("Begin")->setText(typed);
+    QCOMPARE(Ui().Get<QLineEdit>("Begin")->text(), after);
     // Correcting the box reads nothing and moves nothing.
     QCOMPARE(State().ReadPos(), 1);
 }
 
 void TestGameDialog::readBeforeFirstByteWarnsOnce() {
-    Load(m_romPath);
+    Ui().Load(RomPath());
     Dialog().ViewByByte_Click();
-    const QString pane = Pane();
+    const QString pane = Ui().Pane();
     const std::int32_t viewStart = State().ViewStartPos();
     // Pasted at once (typed key by key, its first "0" would turn into "1"): greater than 0, so it stays, and it
     // rounds to position 0.
-    Get<QLineEdit>("Begin")->setText(QStringLiteral("0.3"));
-    QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
+    Ui().Get<QLineEdit>("Begin")->setText(QStringLiteral("0.3"));
+    QTest::mouseClick(Ui().Get<QPushButton>("Command5"), Qt::LeftButton);
     QCOMPARE(Answerer().Boxes().size(), 1);
     QVERIFY(Answerer().Boxes().constFirst().text.contains(QStringLiteral("Position 0")));
     QCOMPARE(Answerer().Boxes().constFirst().icon, QMessageBox::Warning);
-    QCOMPARE(Pane(), pane);
+    QCOMPARE(Ui().Pane(), pane);
     QCOMPARE(State().ViewStartPos(), viewStart);
 }
 
 void TestGameDialog::removedRomWarnsOncePerAction() {
-    Load(m_romPath);
-    Click("Index", true);
-    const QString pane = Pane();
+    Ui().Load(RomPath());
+    Ui().Click("Index", true);
+    const QString pane = Ui().Pane();
     const auto next = State().NextMessagePos();
     const auto viewStart = State().ViewStartPos();
-    QVERIFY(QFile::remove(m_romPath));
+    QVERIFY(QFile::remove(RomPath()));
 
-    Click("Index", true); // two reads fail inside this one click
+    Ui().Click("Index", true); // two reads fail inside this one click
     QCOMPARE(Answerer().Boxes().size(), 1);
-    QVERIFY(Answerer().Boxes().constFirst().text.contains(m_romPath));
-    QCOMPARE(Pane(), pane);
+    QVERIFY(Answerer().Boxes().constFirst().text.contains(RomPath()));
+    QCOMPARE(Ui().Pane(), pane);
     QCOMPARE(State().NextMessagePos(), next);
     QCOMPARE(State().ViewStartPos(), viewStart);
 
-    Click("Bank", true);
+    Ui().Click("Bank", true);
     QCOMPARE(Answerer().Boxes().size(), 2);
-    QCOMPARE(Pane(), pane);
+    QCOMPARE(Ui().Pane(), pane);
     QVERIFY(Dialog().isVisible());
 }
 
 // ---- writing --------------------------------------------------------------------------------------------
 
 void TestGameDialog::writesExactBytesAtViewStart() {
-    Load(m_romPath);
-    Click("Index", true);
+    Ui().Load(RomPath());
+    Ui().Click("Index", true);
     const std::int32_t start = State().ViewStartPos();
-    Type("OffSet", QStringLiteral("12345"));
-    Write(QStringLiteral("the"));
+    Ui().Type("OffSet", QStringLiteral("12345"));
+    Ui().Write(QStringLiteral("the"));
 
     Bytes expected = m_rom.Bytes();
     expected[start - 1] = 0xD8;
     expected[start] = 0x7F;
-    QCOMPARE(RomBytes(m_romPath), expected);
-    QCOMPARE(Pane(), QStringLiteral("the\n\n"));
+    QCOMPARE(RomBytes(RomPath()), expected);
+    QCOMPARE(Ui().Pane(), QStringLiteral("the\n\n"));
     QCOMPARE(State().ViewStartPos(), start);
     QCOMPARE(State().EncoderState().BreakMode, std::uint8_t(0));
-    QVERIFY(Get<QPushButton>("Command3")->isEnabled());
-    QCOMPARE(Get<QPlainTextEdit>("text3")->toPlainText(), QStringLiteral("the"));
+    QVERIFY(Ui().Get<QPushButton>("Command3")->isEnabled());
+    QCOMPARE(Ui().Get<QPlainTextEdit>("text3")->toPlainText(), QStringLiteral("the"));
     QVERIFY(Answerer().Boxes().isEmpty());
 }
 
 void TestGameDialog::writesTheSameBytesTwice() {
-    Load(m_romPath);
+    Ui().Load(RomPath());
     const QString text = QStringLiteral("Hi<BR>you");
-    Write(text); // "B1M1" has 5 bytes and "Hi<BR>you" needs 5: no question
-    const Bytes once = RomBytes(m_romPath);
-    Write(text);
-    QCOMPARE(RomBytes(m_romPath), once);
+    Ui().Write(text); // "B1M1" has 5 bytes and "Hi<BR>you" needs 5: no question
+    const Bytes once = RomBytes(RomPath());
+    Ui().Write(text);
+    QCOMPARE(RomBytes(RomPath()), once);
     const Bytes written(once.begin() + (Bank1Start - 1), once.begin() + (Bank1Start - 1) + 5);
     QCOMPARE(written, (Bytes{0x07, 0x22, 0x75, 0xE3, 0x7F}));
-    QCOMPARE(Pane(), QStringLiteral("Hi\nyou\n\n"));
+    QCOMPARE(Ui().Pane(), QStringLiteral("Hi\nyou\n\n"));
     QVERIFY(Answerer().Boxes().isEmpty());
 }
 
@@ -866,11 +844,11 @@ void TestGameDialog::emptyPaneIsRefused_data() {
 
 void TestGameDialog::emptyPaneIsRefused() {
     QFETCH(bool, removed);
-    Load(m_romPath);
-    Get<QPlainTextEdit>("text1")->setPlainText(QStringLiteral("edited by hand"));
+    Ui().Load(RomPath());
+    Ui().Get<QPlainTextEdit>("text1")->setPlainText(QStringLiteral("edited by hand"));
     if (removed)
-        QVERIFY(QFile::remove(m_romPath));
-    Write(QString());
+        QVERIFY(QFile::remove(RomPath()));
+    Ui().Write(QString());
     QCOMPARE(Answerer().Boxes().size(), 1);
     const auto& box = Answerer().Boxes().constFirst();
     QCOMPARE(box.title, QStringLiteral("Error"));
@@ -879,29 +857,29 @@ void TestGameDialog::emptyPaneIsRefused() {
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     if (removed)
         return;
-    QCOMPARE(RomBytes(m_romPath), m_rom.Bytes());
-    QCOMPARE(Pane(), Shown(1, 1)); // refreshed all the same
+    QCOMPARE(RomBytes(RomPath()), m_rom.Bytes());
+    QCOMPARE(Ui().Pane(), Shown(1, 1)); // refreshed all the same
 }
 
 void TestGameDialog::lineEndsOnlyWriteTheEndCode() {
-    Load(m_romPath);
-    Write(QStringLiteral("\n\n\n"));
+    Ui().Load(RomPath());
+    Ui().Write(QStringLiteral("\n\n\n"));
     Bytes expected = m_rom.Bytes();
     expected[Bank1Start - 1] = 0x7F;
-    QCOMPARE(RomBytes(m_romPath), expected);
-    QCOMPARE(Pane(), Terminator);
+    QCOMPARE(RomBytes(RomPath()), expected);
+    QCOMPARE(Ui().Pane(), Terminator);
 }
 
 void TestGameDialog::badArgumentWritesNothing() {
-    Load(m_romPath);
-    Write(QStringLiteral("Hi\n<DELAY>5x1 there"));
+    Ui().Load(RomPath());
+    Ui().Write(QStringLiteral("Hi\n<DELAY>5x1 there"));
     QCOMPARE(Answerer().Boxes().size(), 1);
     const QString said = Answerer().Boxes().constFirst().text;
     QVERIFY2(said.contains(QStringLiteral("<DELAY>")) && said.contains(QStringLiteral("line 2")) &&
                  said.contains(QStringLiteral("column 8")) && said.contains(QStringLiteral("\"5x1\"")),
              qPrintable(said));
-    QCOMPARE(RomBytes(m_romPath), m_rom.Bytes());
-    QCOMPARE(Pane(), Shown(1, 1));
+    QCOMPARE(RomBytes(RomPath()), m_rom.Bytes());
+    QCOMPARE(Ui().Pane(), Shown(1, 1));
 }
 
 void TestGameDialog::longerTextAsksFirst_data() {
@@ -912,9 +890,9 @@ void TestGameDialog::longerTextAsksFirst_data() {
 
 void TestGameDialog::longerTextAsksFirst() {
     QFETCH(bool, yes);
-    Load(m_romPath);
+    Ui().Load(RomPath());
     Answerer().SetAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
-    Write(QStringLiteral("Hello!"));
+    Ui().Write(QStringLiteral("Hello!"));
     QCOMPARE(Answerer().Boxes().size(), 1);
     const auto& box = Answerer().Boxes().constFirst();
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No));
@@ -927,38 +905,38 @@ void TestGameDialog::longerTextAsksFirst() {
         const Bytes hello = {0x07, 0x1E, 0x25, 0xBB, 0x61, 0x7F}; // "lo" is one dictionary byte
         std::copy(hello.begin(), hello.end(), expected.begin() + (Bank1Start - 1));
     }
-    QCOMPARE(RomBytes(m_romPath), expected);
-    QCOMPARE(Pane(), yes ? QStringLiteral("Hello!\n\n") : Shown(1, 1));
+    QCOMPARE(RomBytes(RomPath()), expected);
+    QCOMPARE(Ui().Pane(), yes ? QStringLiteral("Hello!\n\n") : Shown(1, 1));
 }
 
 void TestGameDialog::writePastTheEndIsRefused() {
-    Load(m_romPath);
+    Ui().Load(RomPath());
     Dialog().ViewByByte_Click();
     const auto size = static_cast<qint64>(m_rom.Bytes().size());
-    Type("Begin", QString::number(size - 1));
-    QTest::mouseClick(Get<QPushButton>("Command5"), Qt::LeftButton);
+    Ui().Type("Begin", QString::number(size - 1));
+    QTest::mouseClick(Ui().Get<QPushButton>("Command5"), Qt::LeftButton);
     QCOMPARE(State().ViewStartPos(), size - 1);
-    Write(QStringLiteral("Hello!"));
+    Ui().Write(QStringLiteral("Hello!"));
     QCOMPARE(Answerer().Boxes().size(), 1);
     const QString said = Answerer().Boxes().constFirst().text;
     QVERIFY2(said.contains(QStringLiteral("6 bytes")) && said.contains(QString::number(size)), qPrintable(said));
-    QCOMPARE(RomBytes(m_romPath), m_rom.Bytes());
-    QCOMPARE(QFileInfo(m_romPath).size(), size);
+    QCOMPARE(RomBytes(RomPath()), m_rom.Bytes());
+    QCOMPARE(QFileInfo(RomPath()).size(), size);
 }
 
 void TestGameDialog::readOnlyRomIsReported() {
-    Load(m_romPath);
-    const OddFile file(m_romPath, FileKind::ReadOnly);
+    Ui().Load(RomPath());
+    const OddFile file(RomPath(), FileKind::ReadOnly);
     QVERIFY(file.Made());
     if (file.Skip())
         QSKIP(file.Skip());
-    Write(QStringLiteral("the"));
+    Ui().Write(QStringLiteral("the"));
 
     QCOMPARE(Answerer().Boxes().size(), 1);
     const QString said = Answerer().Boxes().constFirst().text;
-    QVERIFY2(said.contains(m_romPath) && said.contains(QStringLiteral("Nothing was written")), qPrintable(said));
-    QCOMPARE(RomBytes(m_romPath), m_rom.Bytes());
-    QCOMPARE(Pane(), Shown(1, 1));
+    QVERIFY2(said.contains(RomPath()) && said.contains(QStringLiteral("Nothing was written")), qPrintable(said));
+    QCOMPARE(RomBytes(RomPath()), m_rom.Bytes());
+    QCOMPARE(Ui().Pane(), Shown(1, 1));
 }
 
 QTEST_MAIN(TestGameDialog)

@@ -2,7 +2,7 @@
 // clicking the arrows shows, the search as the user types, sorting, and the list after a write.
 #include "editor/MessageList.h"
 #include "editor/MessageListModel.h"
-#include "tests/support/EditorSession.h"
+#include "tests/support/EditorTest.h"
 
 #include "codec/MessageEncoder.h"
 
@@ -13,7 +13,6 @@
 #include <QTest>
 
 #include <map>
-#include <memory>
 
 using kyrel::Bank1Start;
 using kyrel::Bank2Start;
@@ -43,7 +42,7 @@ char* toString(const Shown& shown) {
 
 } // namespace
 
-class TestMessageList : public QObject {
+class TestMessageList : public EditorTest {
     Q_OBJECT
 
 private slots:
@@ -61,8 +60,6 @@ private:
     // Opens the second row listed, and checks the main window against stepping there.
     void Open(const QString& how);
 
-    std::unique_ptr<EditorSession> m_session;
-    EditorDriver* m_driver = nullptr;
     MessageList* m_list = nullptr;
     QTableView* m_view = nullptr;
     // What each message was made of, by its first position.
@@ -70,9 +67,9 @@ private:
 };
 
 void TestMessageList::init() {
-    m_session = std::make_unique<EditorSession>();
-    QVERIFY(m_session->Exposed());
-    m_driver = &m_session->Driver();
+    EditorTest::init();
+    if (QTest::currentTestFailed())
+        return;
     m_made.clear();
 
     // More messages than the arrow reaches in either bank. Bank 1's fifth is cut by the index view after 1000
@@ -100,8 +97,8 @@ void TestMessageList::init() {
             position = next;
         }
     }
-    m_driver->Load(m_session->Save(QStringLiteral("quillmere.smc"), rom));
-    m_driver->Choose("ViewMessages");
+    Ui().Load(Save(rom));
+    Ui().Choose("ViewMessages");
     m_list = MessageList::Instance();
     QVERIFY(m_list && QTest::qWaitForWindowExposed(m_list));
     m_view = m_list->findChild<QTableView*>(QStringLiteral("Messages"));
@@ -111,25 +108,23 @@ void TestMessageList::init() {
 void TestMessageList::cleanup() {
     if (m_list)
         m_list->close();
-    m_session.reset();
+    EditorTest::cleanup();
     QVERIFY(!MessageList::Instance());
-    QVERIFY(!QApplication::activeModalWidget());
 }
 
 QList<Shown> TestMessageList::WalkWithArrows() {
     QList<Shown> shown;
     // From bank 1 the bank arrow goes to bank 2, then back to bank 1.
     for (const int bank : {2, 1}) {
-        m_driver->Click("Bank", true);
+        Ui().Click("Bank", true);
         const int last = bank == 1 ? 75 : 672;
         for (int index = 1;; ++index) {
-            const QString pane = m_driver->Pane();
-            shown.append({m_driver->Text("BankNo").toInt(), m_driver->Text("IndexNo").toInt(),
-                          m_session->Dialog().Session().ViewStartPos(),
+            const QString pane = Ui().Pane();
+            shown.append({Ui().Text("BankNo").toInt(), Ui().Text("IndexNo").toInt(), State().ViewStartPos(),
                           QString(pane).replace(QLatin1Char('\n'), QChar(MessageListModel::LineBreakMark))});
             if (index == last)
                 break;
-            m_driver->Click("Index", true);
+            Ui().Click("Index", true);
         }
     }
     std::stable_sort(shown.begin(), shown.end(), [](const Shown& a, const Shown& b) { return a.bank < b.bank; });
@@ -187,10 +182,10 @@ void TestMessageList::listsWhatTheArrowsShow() {
     if (!write.isEmpty()) {
         // The chosen row stays chosen however the positions move.
         Select(1, 9);
-        m_driver->Click("Index", true);
-        m_driver->Click("Index", true);
-        m_session->Boxes().SetAnswer(QMessageBox::Yes);
-        m_driver->Write(write);
+        Ui().Click("Index", true);
+        Ui().Click("Index", true);
+        Answerer().SetAnswer(QMessageBox::Yes);
+        Ui().Write(write);
         const QModelIndex current = m_view->currentIndex();
         QCOMPARE(m_view->model()->index(current.row(), 0).data().toInt(), 1);
         QCOMPARE(m_view->model()->index(current.row(), 1).data().toInt(), 9);
@@ -246,7 +241,7 @@ void TestMessageList::Open(const QString& how) {
         QTest::keyClick(m_view, Qt::Key_Return);
     } else {
         if (how == u"byte view")
-            m_driver->Choose("ViewByByte");
+            Ui().Choose("ViewByByte");
         auto* findText = m_list->findChild<QLineEdit*>(QStringLiteral("FindText"));
         findText->setFocus();
         QTest::keyClick(findText, Qt::Key_Down);
@@ -259,22 +254,22 @@ void TestMessageList::Open(const QString& how) {
     QCOMPARE(m_view->model()->index(m_view->currentIndex().row(), 2).data().toLongLong(), row.position);
     QCOMPARE(opened.size(), 1);
     QCOMPARE(opened.at(0), (QVariantList{row.bank, row.index, int(row.position)}));
-    QTRY_COMPARE(QApplication::activeWindow(), &m_session->Dialog());
-    QVERIFY(m_driver->Get<QAction>("ViewByIndex")->isChecked());
-    QCOMPARE(m_driver->Text("BankNo"), QString::number(row.bank));
-    QCOMPARE(m_driver->Text("IndexNo"), QString::number(row.index));
-    QCOMPARE(QString(m_driver->Pane()).replace(QLatin1Char('\n'), QChar(MessageListModel::LineBreakMark)), row.text);
+    QTRY_COMPARE(QApplication::activeWindow(), &Dialog());
+    QVERIFY(Ui().Get<QAction>("ViewByIndex")->isChecked());
+    QCOMPARE(Ui().Text("BankNo"), QString::number(row.bank));
+    QCOMPARE(Ui().Text("IndexNo"), QString::number(row.index));
+    QCOMPARE(QString(Ui().Pane()).replace(QLatin1Char('\n'), QChar(MessageListModel::LineBreakMark)), row.text);
 
     // Then on as from there: the up arrow shows the message after it, and a write goes over that one.
     const qint64 next = row.position + m_made.at(row.position).first;
-    m_driver->Click("Index", true);
-    QCOMPARE(m_driver->Text("IndexNo"), QString::number(row.index + 1));
-    QCOMPARE(m_session->Dialog().Session().ViewStartPos(), next);
-    m_driver->Write(QStringLiteral("Hi"));
-    const auto file = kyrel::testing::RomBytes(m_session->FilePath("quillmere.smc"));
+    Ui().Click("Index", true);
+    QCOMPARE(Ui().Text("IndexNo"), QString::number(row.index + 1));
+    QCOMPARE(State().ViewStartPos(), next);
+    Ui().Write(QStringLiteral("Hi"));
+    const auto file = kyrel::testing::RomBytes(RomPath());
     const std::vector<std::uint8_t> written(file.begin() + next - 1, file.begin() + next + 2);
     QCOMPARE(written, kyrel::EncodeToBytes(u"Hi").bytes);
-    QVERIFY(m_session->Boxes().Boxes().isEmpty());
+    QVERIFY(Answerer().Boxes().isEmpty());
 }
 
 QTEST_MAIN(TestMessageList)

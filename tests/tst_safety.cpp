@@ -2,7 +2,7 @@
 // while a warning opens, a load that fails after another file was shown, a write report that must not be
 // swallowed, the byte view read back after a write, pasted characters, and files without a dot in their name.
 #include "editor/GameDialog.h"
-#include "tests/support/EditorSession.h"
+#include "tests/support/EditorTest.h"
 #include "tests/support/TestFiles.h"
 
 #include <QComboBox>
@@ -14,7 +14,6 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include <memory>
 #include <optional>
 
 using kyrel::Bank1Start;
@@ -25,12 +24,11 @@ using kyrel::testing::RomBytes;
 using kyrel::testing::SyntheticRom;
 using Bytes = std::vector<std::uint8_t>;
 
-class TestSafety : public QObject {
+class TestSafety : public EditorTest {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void pipeInPlaceOfTheRom_data();
     void pipeInPlaceOfTheRom();
@@ -49,28 +47,14 @@ private slots:
     void romWithoutItsHeaderIsNamed();
 
 private:
-    GameDialog& Dialog() { return m_session->Dialog(); }
-    ModalAnswerer& Answerer() { return m_session->Boxes(); }
-    EditorDriver& Ui() { return m_session->Driver(); }
-    QString Said() { return Answerer().Boxes().isEmpty() ? QString() : Answerer().Boxes().constLast().text; }
-    QString Save(const QString& name, const SyntheticRom& rom) const { return m_session->Save(name, rom); }
-
-    std::unique_ptr<EditorSession> m_session;
-    QString m_romPath;
     SyntheticRom m_rom;
 };
 
 void TestSafety::init() {
-    m_session = std::make_unique<EditorSession>();
-    QVERIFY(m_session->Exposed());
+    EditorTest::init();
     m_rom = SyntheticRom();
     m_rom.PutTexts(Bank1Start, {u"First", u"Second", u"Third"});
-    m_romPath = Save(QStringLiteral("quillmere.smc"), m_rom);
-}
-
-void TestSafety::cleanup() {
-    m_session.reset();
-    QVERIFY(!QApplication::activeModalWidget());
+    Save(m_rom);
 }
 
 // A pipe never freezes the window: loading it ends quietly, and any other action says it is no regular file.
@@ -87,13 +71,13 @@ void TestSafety::pipeInPlaceOfTheRom() {
     QFETCH(QString, action);
     QFETCH(int, boxes);
     std::optional<OddFile> pipe;
-    const auto makePipe = [&] { return pipe.emplace(m_romPath, FileKind::Pipe).Made(); };
+    const auto makePipe = [&] { return pipe.emplace(RomPath(), FileKind::Pipe).Made(); };
     if (action == u"load") {
         QVERIFY(makePipe());
-        Ui().Load(m_romPath);
+        Ui().Load(RomPath());
         QVERIFY(!Ui().Get<QPushButton>("Command3")->isEnabled());
     } else {
-        Ui().Load(m_romPath);
+        Ui().Load(RomPath());
         if (action == u"question") {
             Answerer().SetAnswer(QMessageBox::Yes);
             Answerer().SetWhileOpen([&](const ModalAnswerer::Box&) { makePipe(); });
@@ -115,8 +99,8 @@ void TestSafety::pipeInPlaceOfTheRom() {
 // The arrows repeat while held. A click whose read fails opens a warning, which takes the mouse release: the
 // arrow must let go then, and click no more after the box is closed.
 void TestSafety::heldArrowStopsWhenAWarningOpens() {
-    Ui().Load(m_romPath);
-    QVERIFY(QFile::remove(m_romPath));
+    Ui().Load(RomPath());
+    QVERIFY(QFile::remove(RomPath()));
     auto* up = Ui().Get<QWidget>("Index")->findChild<QToolButton*>(QStringLiteral("Up"));
     QWindow* window = Dialog().windowHandle();
     const QPoint at = up->mapTo(&Dialog(), up->rect().center());
@@ -139,7 +123,7 @@ void TestSafety::failedLoadDisablesWriting_data() {
 
 void TestSafety::failedLoadDisablesWriting() {
     QFETCH(FileKind, second);
-    Ui().Load(m_romPath);
+    Ui().Load(RomPath());
     const QString shown = Ui().Pane();
     const QString other = Save(QStringLiteral("other.smc"), SyntheticRom(1000, 0x01));
     const OddFile file(other, second);
@@ -151,14 +135,14 @@ void TestSafety::failedLoadDisablesWriting() {
     QVERIFY(!write->isEnabled());
     QCOMPARE(Answerer().Boxes().size(), 0);
 
-    Ui().Load(m_romPath);
+    Ui().Load(RomPath());
     QVERIFY(write->isEnabled());
 }
 
 // A warning earlier in the same action (here a read that failed while the overwrite question was open) does not
 // swallow the report of the write.
 void TestSafety::writeReportIsNeverSwallowed() {
-    Ui().Load(m_romPath);
+    Ui().Load(RomPath());
     Answerer().SetAnswer(QMessageBox::Yes);
     QList<ModalAnswerer::Box> nestedBoxes;
     Answerer().SetWhileOpen([&](const ModalAnswerer::Box& box) {
@@ -166,7 +150,7 @@ void TestSafety::writeReportIsNeverSwallowed() {
             return;
         // The box of the nested read opens inside the answer to the question, so it needs an answerer of its own.
         ModalAnswerer nested;
-        QFile::remove(m_romPath);
+        QFile::remove(RomPath());
         Dialog().Index_UpClick();
         nestedBoxes = nested.Boxes();
     });
@@ -190,7 +174,7 @@ void TestSafety::byteViewShowsTheWrittenMessage_data() {
 
 void TestSafety::byteViewShowsTheWrittenMessage() {
     QFETCH(QString, begin);
-    Ui().Load(m_romPath);
+    Ui().Load(RomPath());
     Ui().Choose("ViewByByte");
     Ui().Type("Begin", QString::number(Bank1Start + 6));
     Ui().Press("Command5");
@@ -215,10 +199,10 @@ void TestSafety::newTextIsEncodedAsTyped_data() {
 void TestSafety::newTextIsEncodedAsTyped() {
     QFETCH(QString, text);
     QFETCH(QString, bytes);
-    Ui().Load(m_romPath);
+    Ui().Load(RomPath());
     Ui().Write(text);
     const Bytes expected = HexBytes(bytes.toStdString());
-    const Bytes file = RomBytes(m_romPath);
+    const Bytes file = RomBytes(RomPath());
     QCOMPARE(Bytes(file.begin() + (Bank1Start - 1), file.begin() + (Bank1Start - 1) + expected.size()), expected);
 }
 
@@ -256,7 +240,7 @@ void TestSafety::questionCountsArgumentBytes() {
 // "All Files (*.*)" lists every file, a name without a dot too.
 void TestSafety::allFilesListsNamesWithoutADot() {
     Save(QStringLiteral("dump"), m_rom);
-    QDir::setCurrent(m_session->Folder());
+    QDir::setCurrent(Editor().Folder());
     QStringList captions;
     bool listed = false;
     QTimer::singleShot(0, [&] {

@@ -1,7 +1,7 @@
 // Undo Write: every write since the ROM was chosen is taken back, newest first, byte for byte, and never over
 // bytes another program changed since.
 #include "editor/MessageSession.h"
-#include "tests/support/EditorSession.h"
+#include "tests/support/EditorTest.h"
 
 #include <QAction>
 #include <QTest>
@@ -25,7 +25,7 @@ const std::vector<std::u16string> Messages = {u"First", u"Second one", u"Third",
 
 } // namespace
 
-class TestUndo : public QObject {
+class TestUndo : public EditorTest {
     Q_OBJECT
 
 private slots:
@@ -48,8 +48,7 @@ void TestUndo::undoRestoresEveryWrite_data() {
 void TestUndo::undoRestoresEveryWrite() {
     QFETCH(unsigned, seed);
     QFETCH(bool, changed);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("quillmere.smc"));
+    const QString path = RomPath();
     SyntheticRom rom;
     std::vector<std::int32_t> starts;
     for (std::int32_t position = Bank1Start; const auto& text : Messages) {
@@ -111,39 +110,36 @@ void TestUndo::undoRestoresEveryWrite() {
 
 // The menu item names the write it takes back, is there only while there is one, and shows the message restored.
 void TestUndo::undoThroughTheMenu() {
-    EditorSession window;
-    QVERIFY(window.Exposed());
     SyntheticRom rom;
     rom.PutTexts(Bank1Start, Messages);
-    const QString path = window.Save(QStringLiteral("quillmere.smc"), rom);
-    EditorDriver& driver = window.Driver();
-    auto* undo = driver.Get<QAction>("UndoWrite");
-    driver.Load(path);
+    const QString path = Save(rom);
+    auto* undo = Ui().Get<QAction>("UndoWrite");
+    Ui().Load(path);
     QVERIFY(!undo->isEnabled());
 
-    window.Boxes().SetAnswer(QMessageBox::Yes);
-    driver.Write(QStringLiteral("Overwritten and longer"));
-    driver.Click("Index", true);
-    const std::int32_t second = window.Dialog().Session().ViewStartPos();
-    driver.Write(QStringLiteral("Hi"));
+    Answerer().SetAnswer(QMessageBox::Yes);
+    Ui().Write(QStringLiteral("Overwritten and longer"));
+    Ui().Click("Index", true);
+    const std::int32_t second = State().ViewStartPos();
+    Ui().Write(QStringLiteral("Hi"));
     QVERIFY(undo->isEnabled());
     QCOMPARE(undo->text(), QStringLiteral("&Undo Write at %1").arg(second));
 
-    driver.Choose("UndoWrite");
+    Ui().Choose("UndoWrite");
     QCOMPARE(undo->text(), QStringLiteral("&Undo Write at %1").arg(Bank1Start));
-    QCOMPARE(window.Dialog().Session().ViewStartPos(), second);
-    driver.Choose("UndoWrite");
+    QCOMPARE(State().ViewStartPos(), second);
+    Ui().Choose("UndoWrite");
     QVERIFY(!undo->isEnabled());
     QCOMPARE(undo->text(), QStringLiteral("&Undo Write"));
-    QCOMPARE(driver.Pane(), QStringLiteral("First\n\n"));
+    QCOMPARE(Ui().Pane(), QStringLiteral("First\n\n"));
     QCOMPARE(RomBytes(path), rom.Bytes());
-    for (const auto& box : window.Boxes().Boxes()) // the longer-text questions, and no warning
+    for (const auto& box : Answerer().Boxes()) // the longer-text questions, and no warning
         QVERIFY2(box.buttons.testFlag(QMessageBox::Yes), qPrintable(box.text));
 
     // A ROM chosen again starts with nothing to undo.
-    driver.Write(QStringLiteral("Hi"));
+    Ui().Write(QStringLiteral("Hi"));
     QVERIFY(undo->isEnabled());
-    driver.Load(path);
+    Ui().Load(path);
     QVERIFY(!undo->isEnabled());
 }
 
