@@ -8,6 +8,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -60,7 +61,7 @@ private:
     // Opens the second row listed, and checks the main window against stepping there.
     void Open(const QString& how);
 
-    MessageList* m_list = nullptr;
+    QPointer<MessageList> m_list; // closing the list deletes it
     QTableView* m_view = nullptr;
     // What each message was made of, by its first position.
     std::map<qint64, std::pair<std::int64_t, QString>> m_made;
