@@ -1,6 +1,7 @@
 #include "codec/MessageReader.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kyrel {
 
@@ -113,6 +114,98 @@ ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState&
     result.text = std::move(text);
     result.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at + (terminated ? 1 : 0)));
     return result;
+}
+
+std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const ReaderState& state,
+                                      const StopRule& rule) {
+    if (state.ReadPos < 1 || state.ReadPos > LastReadablePosition)
+        return std::nullopt;
+    // The same loop as DecodeMessage's, less the text: each stop and each argument byte in the same place.
+    const std::size_t end = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(bytes.size()), LastReadablePosition - state.ReadPos + 1));
+    const bool indexView = rule.view == StopRule::View::Index;
+    std::size_t at = 0;
+    std::uint8_t argumentByte = state.ArgumentByte;
+    int readCount = 0;
+    bool terminated = false;
+    while (at < end) {
+        const std::uint8_t b = bytes[at];
+        if (b == EndCode) {
+            terminated = true;
+            break;
+        }
+        ++at;
+        ++readCount;
+        if (indexView) {
+            if (readCount == IndexViewLimit)
+                break;
+        } else if (rule.byteCount && static_cast<double>(readCount) == *rule.byteCount) {
+            break;
+        }
+        if (readCount == MaxReadCount)
+            break;
+        if (TakesArgument(b)) {
+            if (at >= end)
+                break;
+            argumentByte = bytes[at++];
+        }
+    }
+    ReadExtent extent;
+    const auto stop = static_cast<std::int32_t>(state.ReadPos + static_cast<std::int64_t>(at));
+    extent.state.NextMessagePos = stop + 1;
+    extent.state.ViewStartPos = state.ReadPos;
+    extent.state.ArgumentByte = argumentByte;
+    extent.state.ReadPos = rule.view == StopRule::View::Byte ? state.ReadPos : stop;
+    extent.kept = at + (terminated ? 1 : 0);
+    return extent;
+}
+
+ShownText::ShownText(const CharTable& table) {
+    // A long text is kept whole at its byte value, codes first, then numbers.
+    auto set = [this](Piece& piece, const std::u16string& text, std::size_t slot) {
+        piece.fits = text.size() <= Width;
+        piece.size = static_cast<std::uint8_t>(piece.fits ? text.size() : 0);
+        if (piece.fits)
+            std::copy(text.begin(), text.end(), piece.head.begin());
+        else
+            m_long[slot] = text;
+        m_widest = std::max(m_widest, text.size());
+    };
+    for (std::size_t b = 0; b < 256; ++b) {
+        const auto code = static_cast<std::uint8_t>(b);
+        const std::u16string& text = table.Lookup(code);
+        set(m_codes[b], text.empty() ? HexInParentheses(code) : text, b);
+        m_codes[b].argument = TakesArgument(code);
+        std::u16string number;
+        AppendDecimal(number, code);
+        set(m_numbers[b], number, 256 + b);
+    }
+}
+
+std::u16string_view ShownText::Of(std::span<const std::uint8_t> kept) {
+    // Every byte shows at most the widest text, and each block copied may run Width past the last one's end.
+    const std::size_t room = kept.size() * m_widest + Width;
+    if (m_text.size() < room)
+        m_text.resize(room);
+    char16_t* out = m_text.data();
+    auto put = [&](const Piece& piece, std::size_t slot) {
+        if (piece.fits) [[likely]] {
+            std::memcpy(out, piece.head.data(), sizeof piece.head);
+            out += piece.size;
+        } else {
+            out = std::copy(m_long[slot].begin(), m_long[slot].end(), out);
+        }
+    };
+    for (std::size_t at = 0; at < kept.size(); ++at) {
+        const Piece& code = m_codes[kept[at]];
+        put(code, kept[at]);
+        // A read that stopped right after an argument code kept no argument byte.
+        if (code.argument && at + 1 < kept.size()) {
+            ++at;
+            put(m_numbers[kept[at]], 256 + std::size_t{kept[at]});
+        }
+    }
+    return {m_text.data(), static_cast<std::size_t>(out - m_text.data())};
 }
 
 ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& state, CharTable& table,

@@ -3,11 +3,13 @@
 #include "codec/CharTable.h"
 #include "codec/RomFile.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kyrel {
@@ -63,6 +65,39 @@ inline constexpr std::int64_t LastReadablePosition = 2147483647 - 2;
 // after MaxReadCount bytes. The table's pending-argument marker is empty again on every return.
 ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState& state, CharTable& table,
                          const StopRule& rule);
+
+// Where a read stops, without its text: the positions DecodeMessage leaves and how many bytes it keeps.
+struct ReadExtent {
+    ReaderState state;
+    std::size_t kept = 0; // ReadResult::bytes.size(): the bytes decoded, argument bytes and end code included
+};
+
+// Walks a message as DecodeMessage reads it, under the same stop rules, building no text: for reads whose text
+// nobody sees. Nothing where DecodeMessage would refuse the position.
+[[nodiscard]] std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const ReaderState& state,
+                                                    const StopRule& rule);
+
+// The text DecodeMessage shows for the bytes a read kept, from the texts of one table copied into fixed-width
+// blocks, for listing many messages. The text returned is good until the next call.
+class ShownText {
+public:
+    explicit ShownText(const CharTable& table);
+    [[nodiscard]] std::u16string_view Of(std::span<const std::uint8_t> kept);
+
+private:
+    static constexpr std::size_t Width = 8; // the longest text of the built table, "<BORDER>"
+    struct Piece {
+        std::array<char16_t, Width> head{};
+        std::uint8_t size = 0;
+        bool fits = true;      // false for a text longer than Width, kept whole in m_long
+        bool argument = false; // an argument byte follows
+    };
+    std::array<Piece, 256> m_codes;
+    std::array<Piece, 256> m_numbers;       // an argument byte as a decimal number
+    std::array<std::u16string, 512> m_long; // texts longer than Width: codes, then numbers
+    std::size_t m_widest = Width;
+    std::vector<char16_t> m_text;
+};
 
 // Reads the stretch of the file that the stop rule can reach in one read and decodes it. Opens the file once
 // and closes it before returning; an error (no such file, not a regular file, a position outside the file)

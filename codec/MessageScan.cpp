@@ -14,6 +14,10 @@ void ScanBank(std::span<const std::uint8_t> bytes, std::int32_t start, int bank,
               std::vector<ListedMessage>& into) {
     const StopRule rule = StopRule::IndexView();
     auto offsetOf = [&](std::int32_t position) { return static_cast<std::size_t>(position - start); };
+    // The rows need the text of each message shown, and only the positions of the reads between: each read is
+    // walked for its positions, and only the bytes a shown read kept are turned into text.
+    ShownText shownText(table);
+    table.ClearPendingArgument();
     ReaderState positions;
     positions.ReadPos = start;
     for (int index = 1; index <= count; ++index) {
@@ -21,26 +25,27 @@ void ScanBank(std::span<const std::uint8_t> bytes, std::int32_t start, int bank,
         if (positions.ReadPos < start || offsetOf(positions.ReadPos) >= bytes.size())
             return;
         const std::span<const std::uint8_t> from = bytes.subspan(offsetOf(positions.ReadPos));
-        ReadResult shown = DecodeMessage(from, positions, table, rule);
-        if (!shown.ok())
+        const std::optional<ReadExtent> shown = WalkMessage(from, positions, rule);
+        if (!shown)
             return;
         // A read that ended at an end code holds one byte more than it moved on: the end code it stays on.
-        const bool whole = shown.bytes.size() == static_cast<std::size_t>(shown.state.ReadPos - positions.ReadPos) + 1;
+        const bool whole = shown->kept == static_cast<std::size_t>(shown->state.ReadPos - positions.ReadPos) + 1;
         // A message cut by the index view is longer than what was shown of it.
-        const std::int64_t length = whole ? static_cast<std::int64_t>(shown.bytes.size()) : MeasureBytes(from).bytes;
-        into.push_back({bank, index, positions.ReadPos, length, std::move(shown.text)});
-        positions = shown.state;
+        const std::int64_t length = whole ? static_cast<std::int64_t>(shown->kept) : MeasureBytes(from).bytes;
+        into.push_back({bank, index, positions.ReadPos, length, std::u16string(shownText.Of(from.first(shown->kept)))});
+        positions = shown->state;
 
         // The up arrow's step: setting the counter reads again from where the last read stopped, and the arrow
         // then moves on to where that read says the next message starts. On an end code that nested read
-        // decodes only the end code, so it is worked out without decoding.
+        // decodes only the end code, so it is worked out without reading.
         if (offsetOf(positions.ReadPos) < bytes.size() && bytes[offsetOf(positions.ReadPos)] == EndCode) {
             positions.NextMessagePos = positions.ReadPos + 1;
         } else if (offsetOf(positions.ReadPos) < bytes.size()) {
-            const ReadResult nested = DecodeMessage(bytes.subspan(offsetOf(positions.ReadPos)), positions, table, rule);
-            if (!nested.ok())
+            const std::optional<ReadExtent> nested =
+                WalkMessage(bytes.subspan(offsetOf(positions.ReadPos)), positions, rule);
+            if (!nested)
                 return;
-            positions = nested.state;
+            positions = nested->state;
         }
         positions.ReadPos = positions.NextMessagePos;
     }
