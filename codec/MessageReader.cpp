@@ -123,7 +123,14 @@ std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const
     // The same loop as DecodeMessage's, less the text: each stop and each argument byte in the same place.
     const std::size_t end = static_cast<std::size_t>(
         std::min<std::int64_t>(static_cast<std::int64_t>(bytes.size()), LastReadablePosition - state.ReadPos + 1));
-    const bool indexView = rule.view == StopRule::View::Index;
+    // The count at which the read stops: the view's cut, or the "Ending Value" where it is a whole number the count
+    // reaches first (no other number ever equals the count); the count's own limit in any case.
+    int limit = MaxReadCount;
+    if (rule.view == StopRule::View::Index)
+        limit = IndexViewLimit;
+    else if (rule.byteCount && *rule.byteCount >= 1 && *rule.byteCount < MaxReadCount &&
+             *rule.byteCount == static_cast<int>(*rule.byteCount))
+        limit = static_cast<int>(*rule.byteCount);
     std::size_t at = 0;
     std::uint8_t argumentByte = state.ArgumentByte;
     int readCount = 0;
@@ -135,14 +142,7 @@ std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const
             break;
         }
         ++at;
-        ++readCount;
-        if (indexView) {
-            if (readCount == IndexViewLimit)
-                break;
-        } else if (rule.byteCount && static_cast<double>(readCount) == *rule.byteCount) {
-            break;
-        }
-        if (readCount == MaxReadCount)
+        if (++readCount == limit)
             break;
         if (TakesArgument(b)) {
             if (at >= end)
@@ -161,24 +161,29 @@ std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const
 }
 
 ShownText::ShownText(const CharTable& table) {
-    // A long text is kept whole at its byte value, codes first, then numbers.
-    auto set = [this](Piece& piece, const std::u16string& text, std::size_t slot) {
-        piece.fits = text.size() <= Width;
-        piece.size = static_cast<std::uint8_t>(piece.fits ? text.size() : 0);
-        if (piece.fits)
-            std::copy(text.begin(), text.end(), piece.head.begin());
-        else
-            m_long[slot] = text;
-        m_widest = std::max(m_widest, text.size());
-    };
     for (std::size_t b = 0; b < 256; ++b) {
         const auto code = static_cast<std::uint8_t>(b);
-        const std::u16string& text = table.Lookup(code);
-        set(m_codes[b], text.empty() ? HexInParentheses(code) : text, b);
-        m_codes[b].argument = TakesArgument(code);
-        std::u16string number;
-        AppendDecimal(number, code);
-        set(m_numbers[b], number, 256 + b);
+        const std::u16string& own = table.Lookup(code);
+        const std::u16string text = own.empty() ? HexInParentheses(code) : own;
+        Piece& piece = m_codes[b];
+        piece.argument = TakesArgument(code);
+        piece.fits = text.size() <= Width;
+        piece.plain = piece.fits && !piece.argument;
+        if (piece.fits) {
+            piece.size = static_cast<std::uint8_t>(text.size());
+            std::copy(text.begin(), text.end(), piece.head.begin());
+        } else {
+            m_long.resize(256);
+            m_long[b] = text;
+            m_widest = std::max(m_widest, text.size());
+        }
+        // An argument byte in decimal, as AppendDecimal writes it: three digits at most.
+        Piece& number = m_numbers[b];
+        if (code >= 100)
+            number.head[number.size++] = static_cast<char16_t>(u'0' + code / 100);
+        if (code >= 10)
+            number.head[number.size++] = static_cast<char16_t>(u'0' + code / 10 % 10);
+        number.head[number.size++] = static_cast<char16_t>(u'0' + code % 10);
     }
 }
 
@@ -188,21 +193,24 @@ std::u16string_view ShownText::Of(std::span<const std::uint8_t> kept) {
     if (m_text.size() < room)
         m_text.resize(room);
     char16_t* out = m_text.data();
-    auto put = [&](const Piece& piece, std::size_t slot) {
-        if (piece.fits) [[likely]] {
-            std::memcpy(out, piece.head.data(), sizeof piece.head);
-            out += piece.size;
-        } else {
-            out = std::copy(m_long[slot].begin(), m_long[slot].end(), out);
-        }
-    };
     for (std::size_t at = 0; at < kept.size(); ++at) {
         const Piece& code = m_codes[kept[at]];
-        put(code, kept[at]);
+        if (code.plain) [[likely]] {
+            std::memcpy(out, code.head.data(), sizeof code.head);
+            out += code.size;
+            continue;
+        }
+        if (code.fits) {
+            std::memcpy(out, code.head.data(), sizeof code.head);
+            out += code.size;
+        } else {
+            out = std::copy(m_long[kept[at]].begin(), m_long[kept[at]].end(), out);
+        }
         // A read that stopped right after an argument code kept no argument byte.
         if (code.argument && at + 1 < kept.size()) {
-            ++at;
-            put(m_numbers[kept[at]], 256 + std::size_t{kept[at]});
+            const Piece& number = m_numbers[kept[++at]];
+            std::memcpy(out, number.head.data(), sizeof number.head);
+            out += number.size;
         }
     }
     return {m_text.data(), static_cast<std::size_t>(out - m_text.data())};

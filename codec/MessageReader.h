@@ -86,15 +86,16 @@ public:
 
 private:
     static constexpr std::size_t Width = 8; // the longest text of the built table, "<BORDER>"
-    struct Piece {
+    struct alignas(32) Piece {
         std::array<char16_t, Width> head{};
         std::uint8_t size = 0;
         bool fits = true;      // false for a text longer than Width, kept whole in m_long
         bool argument = false; // an argument byte follows
+        bool plain = true;     // fits, and no argument byte follows
     };
     std::array<Piece, 256> m_codes;
-    std::array<Piece, 256> m_numbers;       // an argument byte as a decimal number
-    std::array<std::u16string, 512> m_long; // texts longer than Width: codes, then numbers
+    std::array<Piece, 256> m_numbers;   // an argument byte as a decimal number
+    std::vector<std::u16string> m_long; // texts longer than Width by byte value; empty when none is
     std::size_t m_widest = Width;
     std::vector<char16_t> m_text;
 };

@@ -10,14 +10,14 @@ std::size_t ScanReach(int count) {
     return static_cast<std::size_t>(count) * 2 * (read + 1) + read;
 }
 
-void ScanBank(std::span<const std::uint8_t> bytes, std::int32_t start, int bank, int count, CharTable& table,
-              std::vector<ListedMessage>& into) {
+namespace {
+
+void ScanBankShowing(std::span<const std::uint8_t> bytes, std::int32_t start, int bank, int count, ShownText& shownText,
+                     std::vector<ListedMessage>& into) {
     const StopRule rule = StopRule::IndexView();
     auto offsetOf = [&](std::int32_t position) { return static_cast<std::size_t>(position - start); };
     // The rows need the text of each message shown, and only the positions of the reads between: each read is
     // walked for its positions, and only the bytes a shown read kept are turned into text.
-    ShownText shownText(table);
-    table.ClearPendingArgument();
     ReaderState positions;
     positions.ReadPos = start;
     for (int index = 1; index <= count; ++index) {
@@ -51,9 +51,21 @@ void ScanBank(std::span<const std::uint8_t> bytes, std::int32_t start, int bank,
     }
 }
 
+} // namespace
+
+void ScanBank(std::span<const std::uint8_t> bytes, std::int32_t start, int bank, int count, CharTable& table,
+              std::vector<ListedMessage>& into) {
+    ShownText shownText(table);
+    // No read goes through the table, so its marker is left empty as after one.
+    table.ClearPendingArgument();
+    ScanBankShowing(bytes, start, bank, count, shownText, into);
+}
+
 MessageScan ScanMessages(const std::filesystem::path& path, const std::array<std::int32_t, 2>& bankStarts,
                          CharTable& table) {
     MessageScan scan;
+    ShownText shownText(table);
+    table.ClearPendingArgument();
     // Why the first bank that has no message has none: the reason when neither has one.
     std::string noBank;
     for (int bank = 1; bank <= 2; ++bank) {
@@ -74,7 +86,7 @@ MessageScan ScanMessages(const std::filesystem::path& path, const std::array<std
             continue;
         }
         scan.messages.reserve(scan.messages.size() + static_cast<std::size_t>(count));
-        ScanBank(stretch.bytes, start, bank, count, table, scan.messages);
+        ScanBankShowing(stretch.bytes, start, bank, count, shownText, scan.messages);
     }
     if (scan.messages.empty())
         scan.error = noBank;
