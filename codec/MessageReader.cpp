@@ -116,11 +116,15 @@ ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState&
     return result;
 }
 
-std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const ReaderState& state,
-                                      const StopRule& rule) {
+namespace {
+
+// DecodeMessage's loop, less the text: each stop and each argument byte in the same place. `show` is told each
+// byte decoded, the end code included, and each argument byte taken.
+template <class Show>
+std::optional<ReadExtent> Walk(std::span<const std::uint8_t> bytes, const ReaderState& state, const StopRule& rule,
+                               Show& show) {
     if (state.ReadPos < 1 || state.ReadPos > LastReadablePosition)
         return std::nullopt;
-    // The same loop as DecodeMessage's, less the text: each stop and each argument byte in the same place.
     const std::size_t end = static_cast<std::size_t>(
         std::min<std::int64_t>(static_cast<std::int64_t>(bytes.size()), LastReadablePosition - state.ReadPos + 1));
     // The count at which the read stops: the view's cut, or the "Ending Value" where it is a whole number the count
@@ -137,6 +141,7 @@ std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const
     bool terminated = false;
     while (at < end) {
         const std::uint8_t b = bytes[at];
+        show.Code(b);
         if (b == EndCode) {
             terminated = true;
             break;
@@ -148,6 +153,7 @@ std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const
             if (at >= end)
                 break;
             argumentByte = bytes[at++];
+            show.Argument(argumentByte);
         }
     }
     ReadExtent extent;
@@ -160,15 +166,26 @@ std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const
     return extent;
 }
 
+struct NoText {
+    void Code(std::uint8_t) {}
+    void Argument(std::uint8_t) {}
+};
+
+} // namespace
+
+std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const ReaderState& state,
+                                      const StopRule& rule) {
+    NoText none;
+    return Walk(bytes, state, rule, none);
+}
+
 ShownText::ShownText(const CharTable& table) {
     for (std::size_t b = 0; b < 256; ++b) {
         const auto code = static_cast<std::uint8_t>(b);
         const std::u16string& own = table.Lookup(code);
         const std::u16string text = own.empty() ? HexInParentheses(code) : own;
         Piece& piece = m_codes[b];
-        piece.argument = TakesArgument(code);
         piece.fits = text.size() <= Width;
-        piece.plain = piece.fits && !piece.argument;
         if (piece.fits) {
             piece.size = static_cast<std::uint8_t>(text.size());
             std::copy(text.begin(), text.end(), piece.head.begin());
@@ -187,33 +204,34 @@ ShownText::ShownText(const CharTable& table) {
     }
 }
 
-std::u16string_view ShownText::Of(std::span<const std::uint8_t> kept) {
-    // Every byte shows at most the widest text, and each block copied may run Width past the last one's end.
-    const std::size_t room = kept.size() * m_widest + Width;
+std::optional<ShownRead> ShownText::Read(std::span<const std::uint8_t> bytes, const ReaderState& state,
+                                         const StopRule& rule) {
+    // Every byte kept shows at most the widest text, and each block copied may run Width past the last one's end.
+    const std::size_t room = std::min(bytes.size(), ReachOf(rule)) * m_widest + Width;
     if (m_text.size() < room)
         m_text.resize(room);
-    char16_t* out = m_text.data();
-    for (std::size_t at = 0; at < kept.size(); ++at) {
-        const Piece& code = m_codes[kept[at]];
-        if (code.plain) [[likely]] {
-            std::memcpy(out, code.head.data(), sizeof code.head);
-            out += code.size;
-            continue;
+    struct Blocks {
+        ShownText& shown;
+        char16_t* out;
+        void Code(std::uint8_t b) {
+            const Piece& piece = shown.m_codes[b];
+            if (piece.fits) [[likely]] {
+                std::memcpy(out, piece.head.data(), sizeof piece.head);
+                out += piece.size;
+            } else {
+                out = std::copy(shown.m_long[b].begin(), shown.m_long[b].end(), out);
+            }
         }
-        if (code.fits) {
-            std::memcpy(out, code.head.data(), sizeof code.head);
-            out += code.size;
-        } else {
-            out = std::copy(m_long[kept[at]].begin(), m_long[kept[at]].end(), out);
+        void Argument(std::uint8_t b) {
+            const Piece& piece = shown.m_numbers[b];
+            std::memcpy(out, piece.head.data(), sizeof piece.head);
+            out += piece.size;
         }
-        // A read that stopped right after an argument code kept no argument byte.
-        if (code.argument && at + 1 < kept.size()) {
-            const Piece& number = m_numbers[kept[++at]];
-            std::memcpy(out, number.head.data(), sizeof number.head);
-            out += number.size;
-        }
-    }
-    return {m_text.data(), static_cast<std::size_t>(out - m_text.data())};
+    } blocks{*this, m_text.data()};
+    const std::optional<ReadExtent> extent = Walk(bytes, state, rule, blocks);
+    if (!extent)
+        return std::nullopt;
+    return ShownRead{*extent, {m_text.data(), static_cast<std::size_t>(blocks.out - m_text.data())}};
 }
 
 ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& state, CharTable& table,

@@ -77,21 +77,26 @@ struct ReadExtent {
 [[nodiscard]] std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const ReaderState& state,
                                                     const StopRule& rule);
 
-// The text DecodeMessage shows for the bytes a read kept, from the texts of one table copied into fixed-width
-// blocks, for listing many messages. The text returned is good until the next call.
+struct ShownRead {
+    ReadExtent extent;
+    std::u16string_view text; // good until the next read through the same ShownText
+};
+
+// Reads as DecodeMessage does, for listing many messages: the same positions and text, with the table's texts
+// copied as fixed-width blocks into one buffer kept from read to read, and no copy of the bytes. Built from one
+// table; nothing where DecodeMessage would refuse the position.
 class ShownText {
 public:
     explicit ShownText(const CharTable& table);
-    [[nodiscard]] std::u16string_view Of(std::span<const std::uint8_t> kept);
+    [[nodiscard]] std::optional<ShownRead> Read(std::span<const std::uint8_t> bytes, const ReaderState& state,
+                                                const StopRule& rule);
 
 private:
     static constexpr std::size_t Width = 8; // the longest text of the built table, "<BORDER>"
     struct alignas(32) Piece {
         std::array<char16_t, Width> head{};
         std::uint8_t size = 0;
-        bool fits = true;      // false for a text longer than Width, kept whole in m_long
-        bool argument = false; // an argument byte follows
-        bool plain = true;     // fits, and no argument byte follows
+        bool fits = true; // false for a text longer than Width, kept whole in m_long
     };
     std::array<Piece, 256> m_codes;
     std::array<Piece, 256> m_numbers;   // an argument byte as a decimal number

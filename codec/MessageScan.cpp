@@ -16,8 +16,8 @@ void ScanBankShowing(std::span<const std::uint8_t> bytes, std::int32_t start, in
                      std::vector<ListedMessage>& into) {
     const StopRule rule = StopRule::IndexView();
     auto offsetOf = [&](std::int32_t position) { return static_cast<std::size_t>(position - start); };
-    // The rows need the text of each message shown, and only the positions of the reads between: each read is
-    // walked for its positions, and only the bytes a shown read kept are turned into text.
+    // The rows need the text of each message shown, and only the positions of the reads between: those are
+    // walked for their positions alone.
     ReaderState positions;
     positions.ReadPos = start;
     for (int index = 1; index <= count; ++index) {
@@ -25,15 +25,16 @@ void ScanBankShowing(std::span<const std::uint8_t> bytes, std::int32_t start, in
         if (positions.ReadPos < start || offsetOf(positions.ReadPos) >= bytes.size())
             return;
         const std::span<const std::uint8_t> from = bytes.subspan(offsetOf(positions.ReadPos));
-        const std::optional<ReadExtent> shown = WalkMessage(from, positions, rule);
+        const std::optional<ShownRead> shown = shownText.Read(from, positions, rule);
         if (!shown)
             return;
+        const ReadExtent& read = shown->extent;
         // A read that ended at an end code holds one byte more than it moved on: the end code it stays on.
-        const bool whole = shown->kept == static_cast<std::size_t>(shown->state.ReadPos - positions.ReadPos) + 1;
+        const bool whole = read.kept == static_cast<std::size_t>(read.state.ReadPos - positions.ReadPos) + 1;
         // A message cut by the index view is longer than what was shown of it.
-        const std::int64_t length = whole ? static_cast<std::int64_t>(shown->kept) : MeasureBytes(from).bytes;
-        into.push_back({bank, index, positions.ReadPos, length, std::u16string(shownText.Of(from.first(shown->kept)))});
-        positions = shown->state;
+        const std::int64_t length = whole ? static_cast<std::int64_t>(read.kept) : MeasureBytes(from).bytes;
+        into.push_back({bank, index, positions.ReadPos, length, std::u16string(shown->text)});
+        positions = read.state;
 
         // The up arrow's step: setting the counter reads again from where the last read stopped, and the arrow
         // then moves on to where that read says the next message starts. On an end code that nested read
