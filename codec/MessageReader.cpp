@@ -1,6 +1,7 @@
 #include "codec/MessageReader.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kyrel {
 
@@ -113,6 +114,124 @@ ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState&
     result.text = std::move(text);
     result.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at + (terminated ? 1 : 0)));
     return result;
+}
+
+namespace {
+
+// DecodeMessage's loop, less the text: each stop and each argument byte in the same place. `show` is told each
+// byte decoded, the end code included, and each argument byte taken.
+template <class Show>
+std::optional<ReadExtent> Walk(std::span<const std::uint8_t> bytes, const ReaderState& state, const StopRule& rule,
+                               Show& show) {
+    if (state.ReadPos < 1 || state.ReadPos > LastReadablePosition)
+        return std::nullopt;
+    const std::size_t end = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(bytes.size()), LastReadablePosition - state.ReadPos + 1));
+    // The count at which the read stops: the view's cut, or the "Ending Value" where it is a whole number the count
+    // reaches first (no other number ever equals the count); the count's own limit in any case.
+    int limit = MaxReadCount;
+    if (rule.view == StopRule::View::Index)
+        limit = IndexViewLimit;
+    else if (rule.byteCount && *rule.byteCount >= 1 && *rule.byteCount < MaxReadCount &&
+             *rule.byteCount == static_cast<int>(*rule.byteCount))
+        limit = static_cast<int>(*rule.byteCount);
+    std::size_t at = 0;
+    std::uint8_t argumentByte = state.ArgumentByte;
+    int readCount = 0;
+    bool terminated = false;
+    while (at < end) {
+        const std::uint8_t b = bytes[at];
+        show.Code(b);
+        if (b == EndCode) {
+            terminated = true;
+            break;
+        }
+        ++at;
+        if (++readCount == limit)
+            break;
+        if (TakesArgument(b)) {
+            if (at >= end)
+                break;
+            argumentByte = bytes[at++];
+            show.Argument(argumentByte);
+        }
+    }
+    ReadExtent extent;
+    const auto stop = static_cast<std::int32_t>(state.ReadPos + static_cast<std::int64_t>(at));
+    extent.state.NextMessagePos = stop + 1;
+    extent.state.ViewStartPos = state.ReadPos;
+    extent.state.ArgumentByte = argumentByte;
+    extent.state.ReadPos = rule.view == StopRule::View::Byte ? state.ReadPos : stop;
+    extent.kept = at + (terminated ? 1 : 0);
+    return extent;
+}
+
+struct NoText {
+    void Code(std::uint8_t) {}
+    void Argument(std::uint8_t) {}
+};
+
+} // namespace
+
+std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const ReaderState& state,
+                                      const StopRule& rule) {
+    NoText none;
+    return Walk(bytes, state, rule, none);
+}
+
+ShownText::ShownText(const CharTable& table) {
+    for (std::size_t b = 0; b < 256; ++b) {
+        const auto code = static_cast<std::uint8_t>(b);
+        const std::u16string& own = table.Lookup(code);
+        const std::u16string text = own.empty() ? HexInParentheses(code) : own;
+        Piece& piece = m_codes[b];
+        piece.fits = text.size() <= Width;
+        if (piece.fits) {
+            piece.size = static_cast<std::uint8_t>(text.size());
+            std::copy(text.begin(), text.end(), piece.head.begin());
+        } else {
+            m_long.resize(256);
+            m_long[b] = text;
+            m_widest = std::max(m_widest, text.size());
+        }
+        // An argument byte in decimal, as AppendDecimal writes it: three digits at most.
+        Piece& number = m_numbers[b];
+        if (code >= 100)
+            number.head[number.size++] = static_cast<char16_t>(u'0' + code / 100);
+        if (code >= 10)
+            number.head[number.size++] = static_cast<char16_t>(u'0' + code / 10 % 10);
+        number.head[number.size++] = static_cast<char16_t>(u'0' + code % 10);
+    }
+}
+
+std::optional<ShownRead> ShownText::Read(std::span<const std::uint8_t> bytes, const ReaderState& state,
+                                         const StopRule& rule) {
+    // Every byte kept shows at most the widest text, and each block copied may run Width past the last one's end.
+    const std::size_t room = std::min(bytes.size(), ReachOf(rule)) * m_widest + Width;
+    if (m_text.size() < room)
+        m_text.resize(room);
+    struct Blocks {
+        ShownText& shown;
+        char16_t* out;
+        void Code(std::uint8_t b) {
+            const Piece& piece = shown.m_codes[b];
+            if (piece.fits) [[likely]] {
+                std::memcpy(out, piece.head.data(), sizeof piece.head);
+                out += piece.size;
+            } else {
+                out = std::copy(shown.m_long[b].begin(), shown.m_long[b].end(), out);
+            }
+        }
+        void Argument(std::uint8_t b) {
+            const Piece& piece = shown.m_numbers[b];
+            std::memcpy(out, piece.head.data(), sizeof piece.head);
+            out += piece.size;
+        }
+    } blocks{*this, m_text.data()};
+    const std::optional<ReadExtent> extent = Walk(bytes, state, rule, blocks);
+    if (!extent)
+        return std::nullopt;
+    return ShownRead{*extent, {m_text.data(), static_cast<std::size_t>(blocks.out - m_text.data())}};
 }
 
 ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& state, CharTable& table,

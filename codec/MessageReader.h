@@ -3,11 +3,13 @@
 #include "codec/CharTable.h"
 #include "codec/RomFile.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kyrel {
@@ -63,6 +65,45 @@ inline constexpr std::int64_t LastReadablePosition = 2147483647 - 2;
 // after MaxReadCount bytes. The table's pending-argument marker is empty again on every return.
 ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState& state, CharTable& table,
                          const StopRule& rule);
+
+// Where a read stops, without its text: the positions DecodeMessage leaves and how many bytes it keeps.
+struct ReadExtent {
+    ReaderState state;
+    std::size_t kept = 0; // ReadResult::bytes.size(): the bytes decoded, argument bytes and end code included
+};
+
+// Walks a message as DecodeMessage reads it, under the same stop rules, building no text: for reads whose text
+// nobody sees. Nothing where DecodeMessage would refuse the position.
+[[nodiscard]] std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const ReaderState& state,
+                                                    const StopRule& rule);
+
+struct ShownRead {
+    ReadExtent extent;
+    std::u16string_view text; // good until the next read through the same ShownText
+};
+
+// Reads as DecodeMessage does, for listing many messages: the same positions and text, with the table's texts
+// copied as fixed-width blocks into one buffer kept from read to read, and no copy of the bytes. Built from one
+// table; nothing where DecodeMessage would refuse the position.
+class ShownText {
+public:
+    explicit ShownText(const CharTable& table);
+    [[nodiscard]] std::optional<ShownRead> Read(std::span<const std::uint8_t> bytes, const ReaderState& state,
+                                                const StopRule& rule);
+
+private:
+    static constexpr std::size_t Width = 8; // the longest text of the built table, "<BORDER>"
+    struct alignas(32) Piece {
+        std::array<char16_t, Width> head{};
+        std::uint8_t size = 0;
+        bool fits = true; // false for a text longer than Width, kept whole in m_long
+    };
+    std::array<Piece, 256> m_codes;
+    std::array<Piece, 256> m_numbers;   // an argument byte as a decimal number
+    std::vector<std::u16string> m_long; // texts longer than Width by byte value; empty when none is
+    std::size_t m_widest = Width;
+    std::vector<char16_t> m_text;
+};
 
 // Reads the stretch of the file that the stop rule can reach in one read and decodes it. Opens the file once
 // and closes it before returning; an error (no such file, not a regular file, a position outside the file)

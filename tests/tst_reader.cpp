@@ -162,6 +162,13 @@ private slots:
         // The bytes kept with the read are those it decoded, the end code included.
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(result.bytes.data()), qsizetype(result.bytes.size())),
                  bytes.left(stop + (text.endsWith(QStringLiteral("\r\n\r\n")) ? 1 : 0)));
+        // The list's reads stop where this read stops and show the same text; its walks stop there too.
+        const std::optional<ReadExtent> walked = WalkMessage(Span(bytes), StateAt(Start), RuleOf(view, fini));
+        QVERIFY(walked && walked->state == result.state && walked->kept == result.bytes.size());
+        ShownText listed(table);
+        const std::optional<ShownRead> shown = listed.Read(Span(bytes), StateAt(Start), RuleOf(view, fini));
+        QVERIFY(shown && shown->extent.state == result.state && shown->extent.kept == result.bytes.size());
+        QCOMPARE(QString::fromStdU16String(std::u16string(shown->text)), text);
 
         // Read from a file that ends where the bytes end, the message comes out the same: the read takes in as many
         // bytes as the stop rule can reach, up to the file's last byte.
@@ -267,6 +274,8 @@ private slots:
         const ReadResult result = DecodeMessage(Span(bytes), before, table, StopRule::IndexView());
         QCOMPARE(result.ok(), next != 0);
         QCOMPARE(result.state.NextMessagePos, next ? next : before.NextMessagePos);
+        const std::optional<ReadExtent> walked = WalkMessage(Span(bytes), before, StopRule::IndexView());
+        QVERIFY(walked ? walked->state == result.state : !result.ok());
         QVERIFY(result.state.ReadPos >= 1);
     }
 
