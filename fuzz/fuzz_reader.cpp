@@ -15,10 +15,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <optional>
-#include <string>
 #include <fstream>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 using namespace kyrel;
@@ -237,6 +237,13 @@ Read CheckOneRead(TemporaryRom& rom, const std::vector<std::uint8_t>& file, cons
     KYREL_FUZZ_CHECK(result.ok());
     if (read)
         KYREL_FUZZ_CHECK(result.text == read->text && result.state == read->state && result.bytes == read->bytes);
+
+    // The list's reads stop and show exactly as the pane's: the walk without text, and the block-copied text.
+    const std::optional<ReadExtent> walked = WalkMessage(bytes, before, rule);
+    KYREL_FUZZ_CHECK(walked && walked->state == result.state && walked->kept == result.bytes.size());
+    ShownText shown(table);
+    const std::optional<ShownRead> listed = shown.Read(bytes, before, rule);
+    KYREL_FUZZ_CHECK(listed && listed->extent.state == result.state && listed->text == result.text);
 
     CheckStopRules(file, start, rule, result.state);
     const Expected expected = Decode(file, start, rule, before.ArgumentByte, result.text);
