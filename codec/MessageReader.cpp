@@ -27,99 +27,19 @@ private:
     CharTable& m_table;
 };
 
-} // namespace
-
-std::size_t ReachOf(const StopRule& rule) {
-    int decoded = MaxReadCount;
+// The count of decoded bytes at which a read stops: the view's cut, or the "Ending Value" where it is a whole number
+// the count reaches first (no other number ever equals the count); the count's own limit in any case.
+int CountLimit(const StopRule& rule) {
     if (rule.view == StopRule::View::Index)
-        decoded = IndexViewLimit;
-    else if (rule.byteCount && *rule.byteCount >= 1 && *rule.byteCount < MaxReadCount &&
-             *rule.byteCount == static_cast<int>(*rule.byteCount))
-        decoded = static_cast<int>(*rule.byteCount);
-    // The last decoded byte ends the read before its argument byte is taken.
-    return static_cast<std::size_t>(2 * decoded - 1);
+        return IndexViewLimit;
+    if (rule.byteCount && *rule.byteCount >= 1 && *rule.byteCount < MaxReadCount &&
+        *rule.byteCount == static_cast<int>(*rule.byteCount))
+        return static_cast<int>(*rule.byteCount);
+    return MaxReadCount;
 }
 
-ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState& state, CharTable& table,
-                         const StopRule& rule) {
-    MarkerGuard marker(table);
-    table.ClearPendingArgument();
-
-    ReadResult result;
-    result.state = state;
-    if (state.ReadPos < 1 || state.ReadPos > LastReadablePosition) {
-        result.error = "Position " + std::to_string(state.ReadPos) +
-                       (state.ReadPos < 1 ? " is before the first byte of the file."
-                                          : " is past the last position the editor can read (" +
-                                                std::to_string(LastReadablePosition) + ").");
-        return result;
-    }
-    // Bytes past the last readable position are as good as the end of the file.
-    const std::size_t end = static_cast<std::size_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(bytes.size()), LastReadablePosition - state.ReadPos + 1));
-
-    std::size_t at = 0; // offset of the next byte to read
-    std::uint8_t argumentByte = state.ArgumentByte;
-    int readCount = 0;
-    std::u16string text;
-    // Most messages fit, so the text is rarely moved while it grows.
-    text.reserve(256);
-
-    bool terminated = false;
-    const bool indexView = rule.view == StopRule::View::Index;
-    while (at < end) {
-        const std::uint8_t b = bytes[at];
-        // Kept at hand as well as in the table: asked once a byte, where the table's marker is a string.
-        const bool pending = TakesArgument(b);
-        if (pending)
-            table.SetPendingArgument();
-        // Most texts are one letter; none is copied into a temporary on its way.
-        const std::u16string& shown = table.Lookup(b);
-        if (shown.size() == 1)
-            text.push_back(shown.front());
-        else if (shown.empty())
-            text += HexInParentheses(b);
-        else
-            text += shown;
-        if (b == EndCode) {
-            terminated = true;
-            break;
-        }
-        ++at;
-        ++readCount;
-        if (indexView) {
-            if (readCount == IndexViewLimit)
-                break;
-        } else if (rule.byteCount && static_cast<double>(readCount) == *rule.byteCount) {
-            break;
-        }
-        if (readCount == MaxReadCount)
-            break;
-        if (pending) {
-            // The file ending on an argument code ends the read as at a limit.
-            if (at >= end)
-                break;
-            argumentByte = bytes[at++];
-            AppendDecimal(text, argumentByte);
-            table.ClearPendingArgument();
-        }
-    }
-
-    // Every exit of the loop marks where the next message starts: one past the byte the read stopped on.
-    const auto stop = static_cast<std::int32_t>(state.ReadPos + static_cast<std::int64_t>(at));
-    result.state.NextMessagePos = stop + 1;
-    result.state.ViewStartPos = state.ReadPos;
-    result.state.ArgumentByte = argumentByte;
-    result.state.ReadPos = rule.view == StopRule::View::Byte ? state.ReadPos : stop;
-    result.text = std::move(text);
-    result.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at + (terminated ? 1 : 0)));
-    return result;
-}
-
-namespace {
-
-// DecodeMessage's loop, less the text: each stop and each argument byte in the same place. `show` is told each
-// byte decoded, the end code included, and each argument byte taken.
+// The reader's one loop: where a read stops and which bytes are argument bytes. `show` is told each byte decoded,
+// the end code included, and each argument byte taken; it builds the text, or nothing.
 template <class Show>
 std::optional<ReadExtent> Walk(std::span<const std::uint8_t> bytes, const ReaderState& state, const StopRule& rule,
                                Show& show) {
@@ -127,14 +47,7 @@ std::optional<ReadExtent> Walk(std::span<const std::uint8_t> bytes, const Reader
         return std::nullopt;
     const std::size_t end = static_cast<std::size_t>(
         std::min<std::int64_t>(static_cast<std::int64_t>(bytes.size()), LastReadablePosition - state.ReadPos + 1));
-    // The count at which the read stops: the view's cut, or the "Ending Value" where it is a whole number the count
-    // reaches first (no other number ever equals the count); the count's own limit in any case.
-    int limit = MaxReadCount;
-    if (rule.view == StopRule::View::Index)
-        limit = IndexViewLimit;
-    else if (rule.byteCount && *rule.byteCount >= 1 && *rule.byteCount < MaxReadCount &&
-             *rule.byteCount == static_cast<int>(*rule.byteCount))
-        limit = static_cast<int>(*rule.byteCount);
+    const int limit = CountLimit(rule);
     std::size_t at = 0;
     std::uint8_t argumentByte = state.ArgumentByte;
     int readCount = 0;
@@ -172,6 +85,55 @@ struct NoText {
 };
 
 } // namespace
+
+std::size_t ReachOf(const StopRule& rule) {
+    // The last decoded byte ends the read before its argument byte is taken.
+    return static_cast<std::size_t>(2 * CountLimit(rule) - 1);
+}
+
+ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState& state, CharTable& table,
+                         const StopRule& rule) {
+    MarkerGuard marker(table);
+    table.ClearPendingArgument();
+
+    ReadResult result;
+    result.state = state;
+    if (state.ReadPos < 1 || state.ReadPos > LastReadablePosition) {
+        result.error = "Position " + std::to_string(state.ReadPos) +
+                       (state.ReadPos < 1 ? " is before the first byte of the file."
+                                          : " is past the last position the editor can read (" +
+                                                std::to_string(LastReadablePosition) + ").");
+        return result;
+    }
+    // The text as the pane shows it, and the table's marker set while an argument byte is due.
+    struct Text {
+        CharTable& table;
+        std::u16string text;
+        void Code(std::uint8_t b) {
+            if (TakesArgument(b))
+                table.SetPendingArgument();
+            // Most texts are one letter; none is copied into a temporary on its way.
+            const std::u16string& shown = table.Lookup(b);
+            if (shown.size() == 1)
+                text.push_back(shown.front());
+            else if (shown.empty())
+                text += HexInParentheses(b);
+            else
+                text += shown;
+        }
+        void Argument(std::uint8_t b) {
+            AppendDecimal(text, b);
+            table.ClearPendingArgument();
+        }
+    } shown{table, {}};
+    // Most messages fit, so the text is rarely moved while it grows.
+    shown.text.reserve(256);
+    const ReadExtent extent = *Walk(bytes, state, rule, shown);
+    result.state = extent.state;
+    result.text = std::move(shown.text);
+    result.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(extent.kept));
+    return result;
+}
 
 std::optional<ReadExtent> WalkMessage(std::span<const std::uint8_t> bytes, const ReaderState& state,
                                       const StopRule& rule) {
