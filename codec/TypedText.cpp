@@ -121,7 +121,7 @@ bool StartsTag(std::span<const Piece> from) {
 
 } // namespace
 
-TypedText TypedTextOf(std::span<const std::uint8_t> bytes, std::int64_t /*firstPosition*/) {
+TypedText TypedTextOf(std::span<const std::uint8_t> bytes) {
     TypedText typed;
     std::vector<Piece> pieces;
     std::uint8_t breakMode = 0;

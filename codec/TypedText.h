@@ -23,8 +23,6 @@ struct [[nodiscard]] TypedText {
 //
 // A read that stopped right after an argument code did not take its argument: the copy gives that code the
 // argument 127, the end code's value, and the encoder ends the text with an end code of its own after it.
-//
-// firstPosition, the file position of the first byte, plays no part in the text.
-TypedText TypedTextOf(std::span<const std::uint8_t> bytes, std::int64_t firstPosition);
+TypedText TypedTextOf(std::span<const std::uint8_t> bytes);
 
 } // namespace kyrel

@@ -358,7 +358,7 @@ void GameDialog::CopyAsNewText_Click() {
 bool GameDialog::eventFilter(QObject* watched, QEvent* event) {
     // Worked out only when the tooltip is about to show: nothing runs while the user types.
     if (event->type() == QEvent::ToolTip && watched == text3->viewport()) {
-        const QString size = Reports::NewTextSize(NewText(), m_session.ReadBytes(), m_session.ReadBytesStart());
+        const QString size = Reports::NewTextSize(NewText(), m_session.ReadBytes());
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), size, text3->viewport());
         return true;
     }

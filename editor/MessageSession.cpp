@@ -47,7 +47,6 @@ MessageSession::Read MessageSession::ReadMessage(const kyrel::StopRule& rule) {
     if (!result.ok())
         return {{}, QString::fromStdString(result.error)};
     m_readBytes = result.bytes;
-    m_readBytesStart = result.state.ViewStartPos;
     m_positions = result.state;
     return {ForDisplay(result.text), {}};
 }
@@ -141,14 +140,14 @@ void MessageSession::EndWrite() {
 }
 
 MessageSession::Copy MessageSession::CopyAsNewText() const {
-    const kyrel::TypedText copy = kyrel::TypedTextOf(m_readBytes, m_readBytesStart);
+    const kyrel::TypedText copy = kyrel::TypedTextOf(m_readBytes);
     QString text = QString::fromStdU16String(copy.text);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QString note;
     if (!copy.complete) {
         const auto needed = static_cast<std::int64_t>(kyrel::EncodeToBytes(copy.text).bytes.size());
         const kyrel::SizeResult size = kyrel::RomFileSize(ToFsPath(m_romPath));
-        note = Reports::Copied(copy, m_readBytesStart, needed, size.ok() ? size.size : -1);
+        note = Reports::Copied(copy, m_positions.ViewStartPos, needed, size.ok() ? size.size : -1);
     }
     return {text, note};
 }

@@ -36,9 +36,8 @@ public:
     [[nodiscard]] std::int32_t BankStart(int entry) const { return m_bankStart.at(static_cast<std::size_t>(entry)); }
     [[nodiscard]] const kyrel::CharTable& CharTable() const { return m_charTable; }
     [[nodiscard]] const kyrel::EncoderState& EncoderState() const { return m_encoder; }
-    // The bytes of the last read that worked, argument bytes included, and the position of the first.
+    // The bytes of the last read that worked, argument bytes included, from ViewStartPos on.
     [[nodiscard]] const std::vector<std::uint8_t>& ReadBytes() const { return m_readBytes; }
-    [[nodiscard]] std::int32_t ReadBytesStart() const { return m_readBytesStart; }
 
     // A ROM chosen by the user: writes into it ask again whether its layout is what the positions assume.
     void SetRomPath(const QString& path);
@@ -101,7 +100,6 @@ private:
     kyrel::CharTable m_charTable;
     kyrel::EncoderState m_encoder;
     std::vector<std::uint8_t> m_readBytes;
-    std::int32_t m_readBytesStart = 0;
     // What each write since the ROM was chosen replaced, newest last; kept in memory only.
     struct WriteRecord {
         std::int32_t start = 0;

@@ -126,7 +126,7 @@ QString Reports::LeftOut(std::u16string_view dropped) {
         .arg(list, count == 1 ? tr("it") : tr("them"));
 }
 
-QString Reports::NewTextSize(const QString& text, std::span<const std::uint8_t> readBytes, std::int64_t readStart) {
+QString Reports::NewTextSize(const QString& text, std::span<const std::uint8_t> readBytes) {
     if (text.isEmpty())
         return tr("The new text is empty, and an empty text cannot be written.");
     const std::u16string typed = text.toStdU16String();
@@ -141,7 +141,7 @@ QString Reports::NewTextSize(const QString& text, std::span<const std::uint8_t> 
         said += QLatin1Char(' ') + leftOut;
     if (readBytes.empty())
         return said + tr(" No message has been read yet.");
-    if (!kyrel::TypedTextOf(readBytes, readStart).complete)
+    if (!kyrel::TypedTextOf(readBytes).complete)
         return said + tr(" The read of the message shown stopped after %1, before its end code.").arg(Bytes(held));
     said += tr(" The message read last holds %1.").arg(Bytes(held));
     if (needed < held)

@@ -40,6 +40,5 @@ public:
     [[nodiscard]] static QString Copied(const kyrel::TypedText& copy, std::int32_t start, std::int64_t needed,
                                         std::int64_t fileSize);
     // The "New Text" tooltip: how many bytes the text needs against the message read last, or what is wrong.
-    [[nodiscard]] static QString NewTextSize(const QString& text, std::span<const std::uint8_t> readBytes,
-                                             std::int64_t readStart);
+    [[nodiscard]] static QString NewTextSize(const QString& text, std::span<const std::uint8_t> readBytes);
 };

@@ -38,8 +38,6 @@ constexpr std::uint8_t LetterCodes[] = {
     0x18, 0x41, 0x45, 0x46, 0x4F, 0x50, 0x51, 0x59, 0x59, 0x59, 0x8A, 0x89, 0x90, 0x93, 0xA5, 0xA6, 0xCE, 0xD0,
 };
 
-constexpr std::int64_t First = 1000;
-
 // Every text the encoder takes as one byte, the tags, and what it skips; argument tags get their field apart.
 const std::vector<std::u16string>& Pieces() {
     static const std::vector<std::u16string> pieces = [] {
@@ -83,7 +81,7 @@ void CheckTypedText(FuzzInput& input) {
     const EncodedMessage encoded = EncodeToBytes(text);
     if (!encoded.ok())
         return; // letters that spell an argument tag, and no number after it: nothing is written
-    const TypedText copy = TypedTextOf(encoded.bytes, First);
+    const TypedText copy = TypedTextOf(encoded.bytes);
     KYREL_FUZZ_CHECK(copy.complete);
     KYREL_FUZZ_CHECK(copy.text.find(u"<$") == std::u16string::npos);
     const EncodedMessage again = EncodeToBytes(copy.text);
@@ -109,7 +107,7 @@ void CheckBytes(FuzzInput& input, bool cut, bool letters) {
         endsWithArgumentCode = false;
     }
 
-    const TypedText copy = TypedTextOf(bytes, First);
+    const TypedText copy = TypedTextOf(bytes);
     KYREL_FUZZ_CHECK(copy.complete == endsWithEndCode);
     std::vector<std::uint8_t> written = bytes;
     if (!copy.complete)

@@ -131,7 +131,7 @@ void TestTypedText::typedForm() {
     QFETCH(QString, written);
 
     const Bytes message = HexBytes(bytes.toStdString());
-    const TypedText copy = TypedTextOf(message, Start);
+    const TypedText copy = TypedTextOf(message);
     QCOMPARE(QString::fromStdU16String(copy.text), QString(typed).replace(u'\n', QStringLiteral("\r\n")));
     QCOMPARE(copy.complete, complete);
     QCOMPARE(Written(copy), written);
@@ -150,7 +150,7 @@ void TestTypedText::everyByteAndArgument() {
             if (TakesArgument(code))
                 message.push_back(static_cast<std::uint8_t>(argument));
             message.push_back(EndCode);
-            const TypedText copy = TypedTextOf(message, Start);
+            const TypedText copy = TypedTextOf(message);
             QVERIFY(copy.complete);
             QCOMPARE(Written(copy), QString::fromStdString(HexText(message)));
         }
@@ -179,7 +179,7 @@ void TestTypedText::encodersOwnBytesCopyWithoutRawTags() {
             text += pieces[random() % std::size(pieces)];
         const EncodedMessage encoded = EncodeToBytes(text);
         QVERIFY(encoded.ok());
-        const TypedText copy = TypedTextOf(encoded.bytes, Start);
+        const TypedText copy = TypedTextOf(encoded.bytes);
         QVERIFY2(copy.text.find(u"<$") == std::u16string::npos, qPrintable(QString::fromStdU16String(copy.text)));
         QCOMPARE(Written(copy), QString::fromStdString(HexText(encoded.bytes)));
     }
