@@ -1,5 +1,6 @@
 #include "editor/GameDialog.h"
 
+#include "codec/MessageScan.h"
 #include "codec/NumberText.h"
 #include "editor/ActionScope.h"
 #include "editor/MessageList.h"
@@ -26,9 +27,8 @@
 
 namespace {
 
-constexpr int LastIndex = 672;
-// The index spinner's up arrow stops at this message of bank 1.
-constexpr int Bank1LastIndex = 75;
+using kyrel::Bank1LastIndex;
+using kyrel::LastIndex;
 constexpr int MaxFiniSpan = 1000;
 
 std::optional<double> NumberIn(const QLineEdit* box) {
