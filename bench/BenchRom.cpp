@@ -34,7 +34,7 @@ BenchRom::BenchRom() {
         }
     }
     if (const Status saved = rom.Save(m_path); !saved.ok())
-        throw std::runtime_error(saved.error);
+        throw std::runtime_error(testing::Shown(saved.failure));
 }
 
 BenchRom::~BenchRom() {

@@ -8,6 +8,7 @@
 #include "codec/MessageEncoder.h"
 #include "codec/MessageReader.h"
 #include "codec/RomWriter.h"
+#include "tests/support/SyntheticRom.h"
 
 #include <benchmark/benchmark.h>
 
@@ -193,7 +194,7 @@ void WriteMessage(benchmark::State& state) {
     const std::int32_t start = Bank1Start;
     for (auto _ : state) {
         if (const WriteResult written = WriteMessageBytes(path, start, bytes); !written.ok()) {
-            state.SkipWithError(written.error.c_str());
+            state.SkipWithError(kyrel::testing::Shown(written.failure).c_str());
             return;
         }
     }

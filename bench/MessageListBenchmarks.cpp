@@ -7,6 +7,7 @@
 #include "codec/MessageScan.h"
 #include "codec/RomFile.h"
 #include "editor/MessageListModel.h"
+#include "editor/TextForms.h"
 
 #include <benchmark/benchmark.h>
 
@@ -141,7 +142,7 @@ void FilterKeystroke_Floor(benchmark::State& state) {
     std::vector<QString> texts;
     for (const ListedMessage& message : Listed())
         texts.push_back(QString::fromStdU16String(message.text)
-                            .replace(QStringLiteral("\r\n"), QString(QChar(MessageListModel::LineBreakMark))));
+                            .replace(QStringLiteral("\r\n"), QString(QChar(TextForms::LineBreakMark))));
     std::size_t keystroke = 0;
     for (auto _ : state) {
         const QString& typed = Typed[keystroke++ % Typed.size()];

@@ -207,35 +207,6 @@ std::optional<std::uint8_t> ParseArgumentField(std::u16string_view field) {
     return static_cast<std::uint8_t>(value);
 }
 
-std::string ToUtf8(std::u16string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 EncodeError MakeError(std::u16string_view text, std::u16string_view tag, std::size_t fieldPos,
                       std::u16string_view field) {
     int line = 1;
@@ -251,47 +222,6 @@ EncodeError MakeError(std::u16string_view text, std::u16string_view tag, std::si
 }
 
 } // namespace
-
-std::string SpelledOut(std::u16string_view text) {
-    std::vector<std::string> parts;
-    std::u16string run; // printable characters, shown between quotes; converted as a whole, so that a character
-                        // outside the Basic Multilingual Plane keeps its two halves together
-    auto endRun = [&] {
-        if (!run.empty())
-            parts.push_back("\"" + ToUtf8(run) + "\"");
-        run.clear();
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= 0x20 && c != 0x7F) {
-            run += c;
-            continue;
-        }
-        endRun();
-        if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            parts.emplace_back("a line end");
-        } else if (c == u'\t') {
-            parts.emplace_back("a tab");
-        } else {
-            static constexpr char Hex[] = "0123456789ABCDEF";
-            parts.push_back(std::string("the control character U+00") + Hex[c >> 4] + Hex[c & 0xF]);
-        }
-    }
-    endRun();
-    std::string spelled;
-    for (std::size_t i = 0; i < parts.size(); ++i)
-        spelled += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
-    return spelled;
-}
-
-std::string EncodeError::Describe() const {
-    const std::string shown = field.empty() ? "missing, as the text ends there" : SpelledOut(field);
-    return "The argument after " + ToUtf8(tag) + " at line " + std::to_string(line) + ", column " +
-           std::to_string(column) + " is " + shown + ": it must be a number from 000 to 255 in three digits, such as " +
-           ToUtf8(tag) + "005.";
-}
 
 namespace {
 
@@ -407,12 +337,10 @@ std::optional<EncodeError> EncodeMessage(const std::u16string& text, EncoderStat
     return Encode(text, state, consume, nullptr);
 }
 
-std::u16string DroppedCharacters(std::u16string_view text) {
-    std::vector<std::size_t> skipped;
-    EncoderState state;
-    (void)Encode(
-        text, state, [](std::uint8_t) { return true; }, &skipped);
+namespace {
 
+// The characters at the skipped indices, each once, as DroppedCharacters names them.
+std::u16string NamedOnce(std::u16string_view text, const std::vector<std::size_t>& skipped) {
     std::u16string dropped;
     std::vector<char32_t> named;
     for (std::size_t i = 0; i < skipped.size(); ++i) {
@@ -441,16 +369,35 @@ std::u16string DroppedCharacters(std::u16string_view text) {
     return dropped;
 }
 
-EncodedMessage EncodeToBytes(const std::u16string& text) {
+} // namespace
+
+std::u16string DroppedCharacters(std::u16string_view text) {
+    std::vector<std::size_t> skipped;
+    EncoderState state;
+    (void)Encode(
+        text, state, [](std::uint8_t) { return true; }, &skipped);
+    return NamedOnce(text, skipped);
+}
+
+EncodedMessage EncodeToBytes(const std::u16string& text, EncoderState& state) {
     EncodedMessage message;
     // Every byte but the end code consumes at least one character, so this is room enough.
     message.bytes.reserve(text.size() + 1);
-    EncoderState state;
-    message.error = EncodeMessage(text, state, [&](std::uint8_t b) {
-        message.bytes.push_back(b);
-        return true;
-    });
+    std::vector<std::size_t> skipped;
+    message.error = Encode(
+        text, state,
+        [&](std::uint8_t b) {
+            message.bytes.push_back(b);
+            return true;
+        },
+        &skipped);
+    message.dropped = NamedOnce(text, skipped);
     return message;
+}
+
+EncodedMessage EncodeToBytes(const std::u16string& text) {
+    EncoderState state;
+    return EncodeToBytes(text, state);
 }
 
 } // namespace kyrel

@@ -25,14 +25,7 @@ struct EncodeError {
     int line;              // 1-based line of the field, for the user
     int column;            // 1-based column of the field on that line
     std::u16string field;  // the field as typed (up to three characters)
-
-    // One sentence for the user, in UTF-8.
-    [[nodiscard]] std::string Describe() const;
 };
-
-// Characters as a user reads them in a message, in UTF-8: printable ones between quotes, line ends, tabs and other
-// control characters as words ("\"5\" and a line end").
-[[nodiscard]] std::string SpelledOut(std::u16string_view text);
 
 // Receives each byte as soon as it is chosen; returning false stops the encoding there.
 using ByteConsumer = std::function<bool(std::uint8_t)>;
@@ -65,11 +58,16 @@ inline constexpr std::size_t LongestStep = 11;
 
 struct [[nodiscard]] EncodedMessage {
     std::vector<std::uint8_t> bytes;
+    std::u16string dropped;           // the characters skipped, as DroppedCharacters gives them
     std::optional<EncodeError> error; // when set, bytes holds only what came before the bad field
     [[nodiscard]] bool ok() const { return !error; }
 };
 
-// Encodes the whole text first, so that a write can be refused before any byte reaches the file.
+// Encodes the whole text in one pass, so that a write can be refused, or asked about, before any byte reaches
+// the file: its bytes, the characters it leaves out and its first bad argument field together. Works on the
+// editor's encoder state as EncodeMessage does.
+[[nodiscard]] EncodedMessage EncodeToBytes(const std::u16string& text, EncoderState& state);
+// The same from a fresh encoder state.
 [[nodiscard]] EncodedMessage EncodeToBytes(const std::u16string& text);
 
 } // namespace kyrel

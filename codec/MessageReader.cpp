@@ -99,10 +99,8 @@ ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState&
     ReadResult result;
     result.state = state;
     if (state.ReadPos < 1 || state.ReadPos > LastReadablePosition) {
-        result.error = "Position " + std::to_string(state.ReadPos) +
-                       (state.ReadPos < 1 ? " is before the first byte of the file."
-                                          : " is past the last position the editor can read (" +
-                                                std::to_string(LastReadablePosition) + ").");
+        result.failure.code = state.ReadPos < 1 ? FailureCode::BeforeFile : FailureCode::PastLastReadable;
+        result.failure.position = state.ReadPos;
         return result;
     }
     // The text as the pane shows it, and the table's marker set while an argument byte is due.
@@ -205,10 +203,9 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
     ReadResult failed;
     failed.state = state;
     if (!stretch.ok())
-        failed.error = stretch.error;
+        failed.failure = stretch.failure;
     else if (state.ReadPos > stretch.fileSize)
-        failed.error = "Position " + std::to_string(state.ReadPos) + " is past the end of \"" + PathText(path) +
-                       "\", which has " + ByteCount(stretch.fileSize) + ".";
+        failed.failure = PastEndOf(path, state.ReadPos, stretch.fileSize);
     else
         return DecodeMessage(stretch.bytes, state, table, rule);
     return failed;
@@ -230,10 +227,10 @@ MessageLength MeasureBytes(std::span<const std::uint8_t> bytes) {
 
 MessageLength MeasureMessage(const std::filesystem::path& path, std::int32_t start, std::int64_t atMost) {
     if (start < 1)
-        return {0, false, "Position " + std::to_string(start) + " is before the first byte of the file."};
+        return {0, false, {FailureCode::BeforeFile, {}, start}};
     const Stretch stretch = ReadStretch(path, start, atMost);
     if (!stretch.ok())
-        return {0, false, stretch.error};
+        return {0, false, stretch.failure};
     return MeasureBytes(stretch.bytes);
 }
 

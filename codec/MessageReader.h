@@ -48,9 +48,9 @@ struct ReaderState {
 struct [[nodiscard]] ReadResult {
     std::u16string text;             // the decoded display text, line breaks as CR LF
     std::vector<std::uint8_t> bytes; // the bytes decoded, argument bytes included, from ViewStartPos on
-    ReaderState state;               // positions after the read; the caller's own stay as they were on an error
-    std::string error;               // empty when the read worked
-    [[nodiscard]] bool ok() const { return error.empty(); }
+    ReaderState state;               // positions after the read; the caller's own stay as they were on a failure
+    Failure failure;                 // none when the read worked
+    [[nodiscard]] bool ok() const { return failure.ok(); }
 };
 
 // The last position a read may reach: the next-message position, one past the byte a read stops on, must
@@ -114,8 +114,8 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
 struct [[nodiscard]] MessageLength {
     std::int64_t bytes = 0;  // bytes up to and including the end code, argument bytes counted
     bool terminated = false; // false when no end code came within the bytes looked at
-    std::string error;
-    [[nodiscard]] bool ok() const { return error.empty(); }
+    Failure failure;
+    [[nodiscard]] bool ok() const { return failure.ok(); }
 };
 
 // Measures the message at the front of the bytes.

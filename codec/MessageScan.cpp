@@ -68,29 +68,28 @@ MessageScan ScanMessages(const std::filesystem::path& path, const std::array<std
     ShownText shownText(table);
     table.ClearPendingArgument();
     // Why the first bank that has no message has none: the reason when neither has one.
-    std::string noBank;
+    Failure noBank;
     for (int bank = 1; bank <= 2; ++bank) {
         const std::int32_t start = bankStarts[static_cast<std::size_t>(bank - 1)];
         const int count = bank == 1 ? Bank1LastIndex : LastIndex;
         if (start < 1) {
-            if (noBank.empty())
-                noBank = "Position " + std::to_string(start) + " is before the first byte of the file.";
+            if (noBank.ok())
+                noBank = {FailureCode::BeforeFile, {}, start};
             continue;
         }
         const Stretch stretch = ReadStretch(path, start, static_cast<std::int64_t>(ScanReach(count)));
         if (!stretch.ok())
-            return {{}, stretch.error};
+            return {{}, stretch.failure};
         if (start > stretch.fileSize) {
-            if (noBank.empty())
-                noBank = "Position " + std::to_string(start) + " is past the end of \"" + PathText(path) +
-                         "\", which has " + ByteCount(stretch.fileSize) + ".";
+            if (noBank.ok())
+                noBank = PastEndOf(path, start, stretch.fileSize);
             continue;
         }
         scan.messages.reserve(scan.messages.size() + static_cast<std::size_t>(count));
         ScanBankShowing(stretch.bytes, start, bank, count, shownText, scan.messages);
     }
     if (scan.messages.empty())
-        scan.error = noBank;
+        scan.failure = noBank;
     return scan;
 }
 

@@ -29,8 +29,8 @@ struct ListedMessage {
 
 struct [[nodiscard]] MessageScan {
     std::vector<ListedMessage> messages; // bank 1, then bank 2, each in index order
-    std::string error;                   // why nothing could be listed
-    [[nodiscard]] bool ok() const { return error.empty(); }
+    Failure failure;                     // why nothing could be listed
+    [[nodiscard]] bool ok() const { return failure.ok(); }
 };
 
 // How many bytes from a bank's first position stepping through `count` messages can need: each step is a read

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -87,17 +86,15 @@ std::string PathText(const std::filesystem::path& path) {
 #endif
 }
 
-std::string ByteCount(std::int64_t count) {
-    return std::to_string(count) + (count == 1 ? " byte" : " bytes");
-}
-
 RomFile::~RomFile() {
     if (m_fd >= 0)
         CloseFile(m_fd);
 }
 
-std::string RomFile::Describe(const char* what, int err) const {
-    return std::string(what) + " \"" + m_name + "\": " + std::generic_category().message(err ? err : EIO) + ".";
+Failure RomFile::Failed(FailureCode code, int err) const {
+    Failure failure{code, m_name};
+    failure.osError = err ? err : EIO;
+    return failure;
 }
 
 Status RomFile::Open(const std::filesystem::path& path, Access access) {
@@ -107,19 +104,19 @@ Status RomFile::Open(const std::filesystem::path& path, Access access) {
     const int fd = OpenFile(path, access == Access::ReadWrite);
     if (fd < 0) {
         if (errno == EISDIR)
-            return {"\"" + m_name + "\" is not a regular file."};
-        return {Describe("Cannot open", errno)};
+            return {{FailureCode::NotRegularFile, m_name}};
+        return {Failed(FailureCode::CannotOpen, errno)};
     }
     // The kind is asked of the opened file, so a file swapped for something else after a look cannot slip in.
     StatBuffer st{};
     if (StatFile(fd, &st) != 0) {
         const int err = errno;
         CloseFile(fd);
-        return {Describe("Cannot open", err)};
+        return {Failed(FailureCode::CannotOpen, err)};
     }
     if (!IsRegular(st)) {
         CloseFile(fd);
-        return {"\"" + m_name + "\" is not a regular file."};
+        return {{FailureCode::NotRegularFile, m_name}};
     }
     m_fd = fd;
     return {};
@@ -129,7 +126,7 @@ SizeResult RomFile::Size() const {
     StatBuffer st{};
     errno = 0;
     if (StatFile(m_fd, &st) != 0)
-        return {0, Describe("Cannot read", errno)};
+        return {0, Failed(FailureCode::CannotRead, errno)};
     return {static_cast<std::int64_t>(st.st_size), {}};
 }
 
@@ -142,7 +139,7 @@ SizeResult RomFile::Read(std::int64_t position, std::span<std::uint8_t> into) co
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return {0, Describe("Cannot read", errno)};
+            return {0, Failed(FailureCode::CannotRead, errno)};
         if (got == 0)
             break;
         done += static_cast<std::size_t>(got);
@@ -157,14 +154,14 @@ Status RomFile::WriteByte(std::int64_t position, std::uint8_t value) const {
         put = WriteAt(m_fd, &value, 1, position - 1);
     } while (put < 0 && errno == EINTR);
     if (put != 1)
-        return {Describe("Cannot write to", errno)};
+        return {Failed(FailureCode::CannotWrite, errno)};
     return {};
 }
 
 Status RomFile::Truncate(std::int64_t size) const {
     errno = 0;
     if (TruncateFile(m_fd, size) != 0)
-        return {Describe("Cannot cut", errno)};
+        return {Failed(FailureCode::CannotCut, errno)};
     return {};
 }
 
@@ -175,7 +172,7 @@ Status RomFile::Close() {
     const int rc = CloseFile(m_fd);
     m_fd = -1;
     if (rc != 0)
-        return {Describe("Cannot write to", errno)};
+        return {Failed(FailureCode::CannotWrite, errno)};
     return {};
 }
 
@@ -183,12 +180,12 @@ Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, st
     Stretch stretch;
     RomFile file;
     if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok()) {
-        stretch.error = opened.error;
+        stretch.failure = opened.failure;
         return stretch;
     }
     const SizeResult size = file.Size();
     if (!size.ok()) {
-        stretch.error = size.error;
+        stretch.failure = size.failure;
         return stretch;
     }
     stretch.fileSize = size.size;
@@ -196,14 +193,20 @@ Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, st
         std::clamp<std::int64_t>(size.size - position + 1, 0, std::max<std::int64_t>(atMost, 0))));
     const SizeResult got = file.Read(position, stretch.bytes);
     stretch.bytes.resize(static_cast<std::size_t>(got.size));
-    stretch.error = got.error;
+    stretch.failure = got.failure;
     return stretch;
+}
+
+Failure PastEndOf(const std::filesystem::path& path, std::int64_t position, std::int64_t size) {
+    Failure failure{FailureCode::PastEnd, PathText(path), position};
+    failure.size = size;
+    return failure;
 }
 
 SizeResult RomFileSize(const std::filesystem::path& path) {
     RomFile file;
     if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok())
-        return {0, opened.error};
+        return {0, opened.failure};
     return file.Size();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codec/Failure.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -8,23 +10,20 @@
 
 namespace kyrel {
 
-// Outcome of a file operation: an empty error text means it worked.
+// Outcome of a file operation.
 struct [[nodiscard]] Status {
-    std::string error;
-    [[nodiscard]] bool ok() const { return error.empty(); }
+    Failure failure;
+    [[nodiscard]] bool ok() const { return failure.ok(); }
 };
 
 struct [[nodiscard]] SizeResult {
     std::int64_t size = 0;
-    std::string error;
-    [[nodiscard]] bool ok() const { return error.empty(); }
+    Failure failure;
+    [[nodiscard]] bool ok() const { return failure.ok(); }
 };
 
 // The path as UTF-8, for messages; never throws, whatever the name holds.
 [[nodiscard]] std::string PathText(const std::filesystem::path& path);
-
-// "1 byte", "2 bytes".
-[[nodiscard]] std::string ByteCount(std::int64_t count);
 
 // An open ROM file, read and written at 1-based positions (position 1 is the first byte, copier header
 // included). Only regular files are opened, and opening never waits: a pipe or a device chosen by mistake is
@@ -52,7 +51,7 @@ public:
     [[nodiscard]] const std::string& Name() const { return m_name; }
 
 private:
-    [[nodiscard]] std::string Describe(const char* what, int err) const;
+    [[nodiscard]] Failure Failed(FailureCode code, int err) const;
 
     int m_fd = -1;
     std::string m_name; // UTF-8
@@ -61,13 +60,16 @@ private:
 struct [[nodiscard]] Stretch {
     std::vector<std::uint8_t> bytes;
     std::int64_t fileSize = 0;
-    std::string error;
-    [[nodiscard]] bool ok() const { return error.empty(); }
+    Failure failure;
+    [[nodiscard]] bool ok() const { return failure.ok(); }
 };
 
 // Opens the file, reads up to atMost bytes from a 1-based position (fewer where the file ends, none past it) and
 // closes it again: one read, as a message needs.
 [[nodiscard]] Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, std::int64_t atMost);
+
+// A position that a file of `size` bytes ends before.
+[[nodiscard]] Failure PastEndOf(const std::filesystem::path& path, std::int64_t position, std::int64_t size);
 
 // The size of a regular file that can be opened for reading.
 [[nodiscard]] SizeResult RomFileSize(const std::filesystem::path& path);

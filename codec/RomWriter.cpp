@@ -40,24 +40,26 @@ Status WriteRomByte(const std::filesystem::path& path, std::int64_t position, st
         return opened;
     const SizeResult before = file.Size();
     if (!before.ok())
-        return {before.error};
-    if (position > before.size)
-        return {"\"" + file.Name() + "\" now has only " + ByteCount(before.size) +
-                ": another program shortened it during the write."};
+        return {before.failure};
+    if (position > before.size) {
+        Failure shortened{FailureCode::Shortened, file.Name()};
+        shortened.size = before.size;
+        return {shortened};
+    }
     if (watcher)
         watcher(position, ByteStep::BeforeWrite);
     if (Status written = file.WriteByte(position, value); !written.ok())
         return written;
     const SizeResult after = file.Size();
     if (!after.ok())
-        return {after.error};
+        return {after.failure};
     if (after.size != before.size && after.size <= position) {
         // Shortened between the look and the byte: the byte lengthened the file again, or went with the cut.
         // A file left ending just on the byte looks the same, so that byte goes too. A byte that lies inside the
         // shortened file stays, and the next byte's look stops the write where the file now ends.
         if (after.size == position)
             (void)file.Truncate(StartOfFill(file, position));
-        return {"Another program changed the size of \"" + file.Name() + "\" during the write."};
+        return {{FailureCode::SizeChanged, file.Name()}};
     }
     return file.Close();
 }
@@ -66,22 +68,30 @@ Status WriteRomByte(const std::filesystem::path& path, std::int64_t position, st
 
 WriteResult CheckMessageWrite(const std::filesystem::path& path, std::int32_t start, std::int64_t count) {
     const std::int64_t last = start + count - 1;
-    if (start < 1)
-        return {0, "Position " + std::to_string(start) + " is before the first byte of the file."};
-    if (last > LastWritablePosition)
-        return {0, "The new text needs " + ByteCount(count) + " from position " + std::to_string(start) +
-                       ", which runs past position " + std::to_string(LastWritablePosition) +
-                       ", the last one the editor can write to."};
+    Failure refused;
+    refused.position = start;
+    refused.count = count;
+    if (start < 1) {
+        refused.code = FailureCode::BeforeFile;
+        return {0, refused};
+    }
+    if (last > LastWritablePosition) {
+        refused.code = FailureCode::PastLastWritable;
+        return {0, refused};
+    }
     // Opened for writing, so a file that cannot take the first byte is refused before it.
     RomFile file;
     if (Status opened = file.Open(path, RomFile::Access::ReadWrite); !opened.ok())
-        return {0, opened.error};
+        return {0, opened.failure};
     const SizeResult size = file.Size();
     if (!size.ok())
-        return {0, size.error};
-    if (last > size.size)
-        return {0, "The new text needs " + ByteCount(count) + " from position " + std::to_string(start) + ", but \"" +
-                       PathText(path) + "\" has only " + ByteCount(size.size) + "."};
+        return {0, size.failure};
+    if (last > size.size) {
+        refused.code = FailureCode::NoRoom;
+        refused.path = file.Name();
+        refused.size = size.size;
+        return {0, refused};
+    }
     return {};
 }
 
@@ -92,7 +102,7 @@ WriteResult WriteMessageBytes(const std::filesystem::path& path, std::int32_t st
     WriteResult result;
     for (const std::uint8_t b : bytes) {
         if (Status written = WriteRomByte(path, start + result.written, b, watcher); !written.ok()) {
-            result.error = written.error;
+            result.failure = written.failure;
             break;
         }
         ++result.written;
@@ -104,12 +114,12 @@ WriteResult RestoreBytes(const std::filesystem::path& path, std::int32_t start, 
                          std::span<const std::uint8_t> original, const ByteWatcher& watcher) {
     const Stretch now = ReadStretch(path, start, static_cast<std::int64_t>(written.size()));
     if (!now.ok())
-        return {0, now.error};
+        return {0, now.failure};
     const auto differs = std::mismatch(now.bytes.begin(), now.bytes.end(), written.begin(), written.end());
     if (differs.first != now.bytes.end() || now.bytes.size() < written.size()) {
-        const std::int64_t position = start + (differs.first - now.bytes.begin());
-        return {0, "Position " + std::to_string(position) + " of \"" + PathText(path) +
-                       "\" no longer holds the byte the write put there: another program changed the file."};
+        Failure changed{FailureCode::ChangedSinceWrite, PathText(path)};
+        changed.position = start + (differs.first - now.bytes.begin());
+        return {0, changed};
     }
     return WriteMessageBytes(path, start, original, watcher);
 }

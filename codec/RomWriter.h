@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codec/Failure.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -13,12 +15,12 @@ inline constexpr std::int64_t LastWritablePosition = 2147483647;
 
 struct [[nodiscard]] WriteResult {
     std::int64_t written = 0; // bytes written from the start position on, in order
-    std::string error;        // why the write was refused or stopped; empty when every byte was written
-    [[nodiscard]] bool ok() const { return error.empty(); }
+    Failure failure;          // why the write was refused or stopped; none when every byte was written
+    [[nodiscard]] bool ok() const { return failure.ok(); }
 };
 
 // Refuses a write of `count` bytes from a 1-based position that could not be whole: a position before the file,
-// past its end or past LastWritablePosition, or a path that is no regular file. Empty error: it may go ahead.
+// past its end or past LastWritablePosition, or a path that is no regular file. No failure: it may go ahead.
 [[nodiscard]] WriteResult CheckMessageWrite(const std::filesystem::path& path, std::int32_t start, std::int64_t count);
 
 // The moments of one byte's write at which another program changing the file has different effects.

@@ -2,7 +2,6 @@
 
 #include "codec/MessageScan.h"
 #include "codec/NumberText.h"
-#include "editor/ActionScope.h"
 #include "editor/MessageList.h"
 #include "editor/Reports.h"
 #include "editor/UpDown.h"
@@ -14,12 +13,12 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -113,23 +112,11 @@ bool GameDialog::ByteView() const {
     return ViewByByte->isChecked();
 }
 
-void GameDialog::Warn(const QString& text) {
-    if (m_warnedInAction)
-        return;
-    m_warnedInAction = true;
-    QMessageBox::warning(this, windowTitle(), text);
-}
-
-void GameDialog::ReportWrite(const QString& report) {
-    m_warnedInAction = true;
-    QMessageBox::warning(this, windowTitle(), report);
-}
-
-std::optional<QString> GameDialog::ReadMessage() {
+std::optional<kyrel::Failure> GameDialog::ReadMessage() {
     const kyrel::StopRule rule = ByteView() ? kyrel::StopRule::ByteView(NumberIn(Fini)) : kyrel::StopRule::IndexView();
     const MessageSession::Read read = m_session.ReadMessage(rule);
     if (!read.ok())
-        return read.error;
+        return read.failure;
     text1->setPlainText(read.text);
     CopyAsNewText->setEnabled(true);
     Command3->setEnabled(true);
@@ -137,7 +124,7 @@ std::optional<QString> GameDialog::ReadMessage() {
 }
 
 void GameDialog::RefreshView() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     if (ByteView()) {
         // While the user is still typing a position there is nothing to read yet.
         const auto begin = NumberIn(Begin);
@@ -155,11 +142,11 @@ void GameDialog::RefreshView() {
         Fini->setText(NumberText(*begin + MaxFiniSpan));
 
     if (const auto failure = ReadMessage())
-        Warn(Reports::ReadFailed(*failure));
+        m_boxes.Warn(Reports::ReadFailed(*failure));
 }
 
 void GameDialog::Command1_Click() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     const QString path = AskRomPath(this);
     if (path.isEmpty())
         return;
@@ -169,8 +156,8 @@ void GameDialog::Command1_Click() {
     if (ReadMessage())
         Command3->setEnabled(false);
     // Loaded all the same: the user may know what the file is, but must know where its messages show from.
-    else if (const QString warning = m_session.LayoutWarning(); !warning.isEmpty())
-        Warn(warning);
+    else if (const auto risk = m_session.RomLayoutRisk())
+        m_boxes.Warn(Reports::LayoutWarning(QDir::toNativeSeparators(path), risk->layout, risk->size));
 }
 
 void GameDialog::FileOpen_Click() {
@@ -178,13 +165,13 @@ void GameDialog::FileOpen_Click() {
 }
 
 void GameDialog::Command5_Click() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     if (m_session.RomLoaded())
         RefreshView();
 }
 
 void GameDialog::ViewByByte_Click() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     ShowViewControls(true);
     m_session.SetReadPos(1);
     if (m_session.RomLoaded())
@@ -192,13 +179,13 @@ void GameDialog::ViewByByte_Click() {
 }
 
 void GameDialog::ViewByIndex_Click() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     ShowViewControls(false);
     m_session.SetReadPos(kyrel::Bank1Start);
 }
 
 void GameDialog::Bank_UpClick() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     const auto bank = NumberIn(BankNo);
     if (!bank)
         return;
@@ -206,7 +193,7 @@ void GameDialog::Bank_UpClick() {
 }
 
 void GameDialog::Bank_DownClick() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     const auto bank = NumberIn(BankNo);
     if (!bank)
         return;
@@ -214,7 +201,7 @@ void GameDialog::Bank_DownClick() {
 }
 
 void GameDialog::BankNo_Change() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     auto bank = NumberIn(BankNo);
     if (!bank)
         return;
@@ -237,7 +224,7 @@ void GameDialog::BankNo_Change() {
 }
 
 void GameDialog::Index_UpClick() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     const auto bank = NumberIn(BankNo);
     const auto index = NumberIn(IndexNo);
     if (!bank || !index)
@@ -251,7 +238,7 @@ void GameDialog::Index_UpClick() {
 }
 
 void GameDialog::Index_DownClick() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     const auto index = NumberIn(IndexNo);
     if (!index)
         return;
@@ -261,7 +248,7 @@ void GameDialog::Index_DownClick() {
 }
 
 void GameDialog::IndexNo_Change() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     auto index = NumberIn(IndexNo);
     if (!index)
         return;
@@ -277,36 +264,32 @@ void GameDialog::IndexNo_Change() {
 }
 
 void GameDialog::Begin_Change() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     const auto begin = NumberIn(Begin);
     if (begin && *begin <= 0)
         Begin->setText(QStringLiteral("1"));
 }
 
 void GameDialog::Command3_Click() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
-    const QString text = NewText();
+    const Boxes::Action action(m_boxes);
+    const std::u16string text = NewText();
     bool wrote = false;
-    if (text.isEmpty()) {
-        m_warnedInAction = true;
-        QMessageBox box(QMessageBox::Warning, tr("Error"),
-                        tr("You can not leave this field blank to write to this file!"), QMessageBox::Ok, this);
-        box.exec();
-    } else if (const MessageSession::WritePlan plan = m_session.PlanWrite(text); !plan.refusal.isEmpty()) {
-        ReportWrite(plan.refusal);
-    } else if (plan.question.isEmpty() ||
-               QMessageBox::question(this, windowTitle(), plan.question, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes) {
-        const QString report = m_session.Write(plan);
-        wrote = report.isEmpty();
+    if (text.empty()) {
+        m_boxes.Error(Reports::BlankNewText());
+    } else if (const MessageSession::WritePlan plan = m_session.PlanWrite(text); plan.Refused()) {
+        m_boxes.Report(Reports::WriteRefused(plan));
+    } else if (!plan.Asks() ||
+               m_boxes.Ask(Reports::WriteQuestion(plan, QDir::toNativeSeparators(m_session.RomPath())))) {
+        const kyrel::WriteResult result = m_session.Write(plan);
+        wrote = result.ok();
         if (!wrote)
-            ReportWrite(report);
+            m_boxes.Report(Reports::WriteFailed(plan.start, result, static_cast<std::int64_t>(plan.bytes.size())));
     }
     m_session.EndWrite();
     if (wrote && ByteView() && !BeginPosition()) {
         // Nothing to read from in "Starting Value:": show the message just written.
         if (const auto failure = ReadMessage())
-            Warn(Reports::ReadFailed(*failure));
+            m_boxes.Warn(Reports::ReadFailed(*failure));
     } else {
         RefreshView();
     }
@@ -321,12 +304,12 @@ std::optional<std::int32_t> GameDialog::BeginPosition() const {
 }
 
 void GameDialog::UndoWrite_Click() {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     const std::optional<std::int32_t> position = m_session.UndoPosition();
     if (!position)
         return;
-    if (const QString report = m_session.UndoWrite(); !report.isEmpty())
-        ReportWrite(report);
+    if (const MessageSession::Undo undo = m_session.UndoWrite(); !undo.result.ok())
+        m_boxes.Report(Reports::UndoFailed(undo.start, undo.result, undo.count));
     // Shown as after a write: the message at the position restored, from which a write would begin.
     m_session.EndUndo(*position);
     if (ByteView())
@@ -349,16 +332,15 @@ void GameDialog::AboutBox_Click() {
 void GameDialog::CopyAsNewText_Click() {
     const MessageSession::Copy copy = m_session.CopyAsNewText();
     QGuiApplication::clipboard()->setText(copy.text);
-    if (copy.note.isEmpty())
-        return;
-    QMessageBox box(QMessageBox::Information, windowTitle(), copy.note, QMessageBox::Ok, this);
-    box.exec();
+    if (const QString note = Reports::Copied(copy); !note.isEmpty())
+        m_boxes.Inform(note);
 }
 
 bool GameDialog::eventFilter(QObject* watched, QEvent* event) {
     // Worked out only when the tooltip is about to show: nothing runs while the user types.
     if (event->type() == QEvent::ToolTip && watched == text3->viewport()) {
-        const QString size = Reports::NewTextSize(NewText(), m_session.ReadBytes());
+        const std::u16string text = NewText();
+        const QString size = Reports::NewTextSize(kyrel::EncodeToBytes(text), text.empty(), m_session.ReadBytes());
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), size, text3->viewport());
         return true;
     }
@@ -377,7 +359,7 @@ void GameDialog::ViewMessages_Click() {
 // Shows the message in index view as stepping there with the arrows would: the same counters, and the same read
 // from the same position, which leaves the positions as that step's last read does.
 void GameDialog::ShowListedMessage(int bank, int index, int position) {
-    ActionScope scope(m_actionDepth, m_warnedInAction);
+    const Boxes::Action action(m_boxes);
     if (ByteView())
         ViewByIndex_Click();
     {

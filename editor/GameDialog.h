@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/Boxes.h"
 #include "editor/GameDialogForm.h"
 #include "editor/MessageSession.h"
 
@@ -51,17 +52,11 @@ private:
     void Form_Load();
     void RefreshView();
     // Reads from ReadPos into text1; on failure the state stays as it was and the reason is returned.
-    [[nodiscard]] std::optional<QString> ReadMessage();
+    [[nodiscard]] std::optional<kyrel::Failure> ReadMessage();
     // The position in "Starting Value:", when it holds one.
     [[nodiscard]] std::optional<std::int32_t> BeginPosition() const;
-    // At most one warning box per user action, however many nested reads fail within it.
-    void Warn(const QString& text);
-
-    // A box about a write that did not happen or stopped: never folded into another warning of the action.
-    void ReportWrite(const QString& report);
     [[nodiscard]] bool ByteView() const;
 
     MessageSession m_session;
-    int m_actionDepth = 0;
-    bool m_warnedInAction = false;
+    Boxes m_boxes{this};
 };

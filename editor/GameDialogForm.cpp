@@ -1,6 +1,7 @@
 #include "editor/GameDialogForm.h"
 
 #include "editor/CaptionFrameStyle.h"
+#include "editor/TextForms.h"
 #include "editor/UpDown.h"
 #include "windows/FittingFont.h"
 
@@ -215,13 +216,10 @@ QString GameDialogForm::AskRomPath(QWidget* window) {
     return dialog.selectedFiles().constFirst();
 }
 
-QString GameDialogForm::NewText() const {
+std::u16string GameDialogForm::NewText() const {
     // The document's own text: the plain-text view would turn no-break spaces into blanks, which the encoder
     // would write. Only the pane's line ends become the CR LF the encoder skips.
-    QString text = text3->document()->toRawText();
-    for (const QChar separator : {QChar(QChar::ParagraphSeparator), QChar(QChar::LineSeparator)})
-        text.replace(separator, QStringLiteral("\r\n"));
-    return text;
+    return TextForms::ForEncoder(text3->document()->toRawText());
 }
 
 void GameDialogForm::ShowUndoWrite(std::optional<std::int32_t> position) {

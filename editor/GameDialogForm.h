@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class QAction;
 class QFrame;
@@ -32,7 +33,7 @@ public:
     // Builds the controls and menus into the window, with their start texts, tab order and accessible names.
     void SetupForm(QMainWindow* window);
     // The text of "New Text" as the encoder takes it.
-    [[nodiscard]] QString NewText() const;
+    [[nodiscard]] std::u16string NewText() const;
     // The undo item names the write it would take back, and is enabled only while there is one.
     void ShowUndoWrite(std::optional<std::int32_t> position);
     // Shows the controls of one view, hides those of the other, and checks its menu item.

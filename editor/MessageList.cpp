@@ -2,6 +2,7 @@
 
 #include "editor/MessageListModel.h"
 #include "editor/MessageSession.h"
+#include "editor/Reports.h"
 #include "windows/ProgramIdentity.h"
 #include "windows/SingleWindow.h"
 
@@ -126,8 +127,7 @@ void MessageList::Reload() {
         kyrel::MessageScan scan = kyrel::ScanMessages(ToFsPath(m_session->RomPath()),
                                                       {m_session->BankStart(1), m_session->BankStart(2)}, m_table);
         if (!scan.ok())
-            reason = tr("The messages of %1 cannot be listed: %2")
-                         .arg(QDir::toNativeSeparators(m_session->RomPath()), QString::fromStdString(scan.error));
+            reason = Reports::ListFailed(QDir::toNativeSeparators(m_session->RomPath()), scan.failure);
         m_messages->SetMessages(std::move(scan.messages));
     }
     Reason->setText(reason);

@@ -1,5 +1,7 @@
 #include "editor/MessageListModel.h"
 
+#include "editor/TextForms.h"
+
 void MessageListModel::SetMessages(std::vector<kyrel::ListedMessage> messages) {
     beginResetModel();
     m_messages = std::move(messages);
@@ -8,8 +10,7 @@ void MessageListModel::SetMessages(std::vector<kyrel::ListedMessage> messages) {
     m_oneLineTexts.reserve(m_messages.size());
     m_searchTexts.reserve(m_messages.size());
     for (const kyrel::ListedMessage& message : m_messages) {
-        QString text = QString::fromStdU16String(message.text);
-        text.replace(QStringLiteral("\r\n"), QString(QChar(LineBreakMark)));
+        QString text = TextForms::OneLine(message.text);
         // Worked out once here, so a keystroke only compares.
         m_searchTexts.push_back(SearchForm(text));
         m_oneLineTexts.push_back(std::move(text));
@@ -27,7 +28,7 @@ int MessageListModel::RowOf(int bank, int index) const {
 
 QString MessageListModel::SearchForm(const QString& text) {
     QString form = text;
-    form.replace(QChar(LineBreakMark), QLatin1Char(' '));
+    form.replace(QChar(TextForms::LineBreakMark), QLatin1Char(' '));
     return form.simplified().toCaseFolded();
 }
 
@@ -64,7 +65,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
         return index.column() == Text ? QVariant(m_oneLineTexts[row]) : QVariant(number());
     case Qt::ToolTipRole:
         if (index.column() == Text)
-            return QString::fromStdU16String(message.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            return TextForms::AsLines(message.text);
         return {};
     case Qt::TextAlignmentRole:
         return index.column() == Text ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)

@@ -16,8 +16,6 @@ public:
     enum Column { Bank, Index, Position, Bytes, Text, ColumnCount };
     // Numbers as numbers, so that sorting by them orders 9 before 10.
     static constexpr int SortRole = Qt::UserRole;
-    // Stands for each line break in the one-line text.
-    static constexpr char16_t LineBreakMark = u'\u21B5';
 
     using QAbstractTableModel::QAbstractTableModel;
 

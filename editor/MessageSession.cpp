@@ -3,23 +3,9 @@
 #include "codec/RomFile.h"
 #include "codec/RomWriter.h"
 #include "codec/TypedText.h"
-#include "editor/Reports.h"
-
-#include <QDir>
-#include <QFile>
+#include "editor/TextForms.h"
 
 #include <algorithm>
-
-namespace {
-
-// The pane shows the game's CR LF line breaks as plain line breaks.
-QString ForDisplay(const std::u16string& text) {
-    QString shown = QString::fromStdU16String(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return shown;
-}
-
-} // namespace
 
 MessageSession::MessageSession(QObject* parent) : QObject(parent) {
     m_charTable.BuildCharTable();
@@ -35,65 +21,57 @@ void MessageSession::SetRomPath(const QString& path) {
     emit RomChanged();
 }
 
-QString MessageSession::LayoutWarning() const {
+std::optional<MessageSession::LayoutRisk> MessageSession::RomLayoutRisk() const {
     const kyrel::SizeResult size = kyrel::RomFileSize(ToFsPath(m_romPath));
     if (!size.ok() || kyrel::LayoutOfSize(size.size) == kyrel::RomLayout::Headered)
-        return {};
-    return Reports::LayoutWarning(QDir::toNativeSeparators(m_romPath), kyrel::LayoutOfSize(size.size), size.size);
+        return std::nullopt;
+    return LayoutRisk{kyrel::LayoutOfSize(size.size), size.size};
 }
 
 MessageSession::Read MessageSession::ReadMessage(const kyrel::StopRule& rule) {
     const kyrel::ReadResult result = kyrel::ReadMessage(ToFsPath(m_romPath), m_positions, m_charTable, rule);
     if (!result.ok())
-        return {{}, QString::fromStdString(result.error)};
+        return {{}, result.failure};
     m_readBytes = result.bytes;
     m_positions = result.state;
-    return {ForDisplay(result.text), {}};
+    return {TextForms::AsLines(result.text), {}};
 }
 
-MessageSession::WritePlan MessageSession::PlanWrite(const QString& text) {
+MessageSession::WritePlan MessageSession::PlanWrite(const std::u16string& text) {
     WritePlan plan;
     plan.start = m_positions.ViewStartPos;
     const std::filesystem::path path = ToFsPath(m_romPath);
     // Encode and check everything before writing anything: a write that stopped midway would leave a message
     // without its end code, and the game would run on into the next one.
-    const auto badField = kyrel::EncodeMessage(text.toStdU16String(), m_encoder, [&](std::uint8_t b) {
-        plan.bytes.push_back(b);
-        return true;
-    });
-    const auto needed = static_cast<std::int64_t>(plan.bytes.size());
-    const kyrel::WriteResult refused =
-        badField ? kyrel::WriteResult{0, badField->Describe()} : kyrel::CheckMessageWrite(path, plan.start, needed);
-    if (!refused.ok()) {
-        plan.refusal = Reports::WriteFailed(plan.start, refused, needed);
+    kyrel::EncodedMessage encoded = kyrel::EncodeToBytes(text, m_encoder);
+    plan.bytes = std::move(encoded.bytes);
+    plan.badArgument = std::move(encoded.error);
+    if (plan.badArgument)
         return plan;
-    }
-    QStringList reasons;
-    if (const QString leftOut = Reports::LeftOut(kyrel::DroppedCharacters(text.toStdU16String())); !leftOut.isEmpty())
-        reasons << leftOut;
+    const auto needed = static_cast<std::int64_t>(plan.bytes.size());
+    plan.refused = kyrel::CheckMessageWrite(path, plan.start, needed).failure;
+    if (!plan.refused.ok())
+        return plan;
+    plan.dropped = std::move(encoded.dropped);
     if (const kyrel::SizeResult size = kyrel::RomFileSize(path); size.ok() && !m_layoutAgreed) {
-        const kyrel::RomLayout layout = kyrel::LayoutOfSize(size.size);
-        plan.asksLayout = layout != kyrel::RomLayout::Headered;
-        if (plan.asksLayout)
-            reasons << Reports::LayoutRisk(QDir::toNativeSeparators(m_romPath), layout);
+        if (const kyrel::RomLayout layout = kyrel::LayoutOfSize(size.size); layout != kyrel::RomLayout::Headered)
+            plan.layout = layout;
     }
     const kyrel::MessageLength old = kyrel::MeasureMessage(path, plan.start, needed);
     if (old.ok() && old.terminated && needed > old.bytes)
-        reasons << Reports::LongerText(needed, plan.start, old.bytes);
-    if (!reasons.isEmpty())
-        plan.question = Reports::WriteQuestion(reasons);
+        plan.oldBytes = old.bytes;
     return plan;
 }
 
-QString MessageSession::Write(const WritePlan& plan, const kyrel::ByteWatcher& watcher) {
+kyrel::WriteResult MessageSession::Write(const WritePlan& plan, const kyrel::ByteWatcher& watcher) {
     // Asked once: further writes into the same ROM go ahead as usual.
-    m_layoutAgreed = m_layoutAgreed || plan.asksLayout;
+    m_layoutAgreed = m_layoutAgreed || plan.layout;
     const std::filesystem::path path = ToFsPath(m_romPath);
     const auto needed = static_cast<std::int64_t>(plan.bytes.size());
     // What the write covers, so that it can be taken back; a file that cannot be read is not written either.
     const kyrel::Stretch before = kyrel::ReadStretch(path, plan.start, needed);
     if (!before.ok())
-        return Reports::WriteFailed(plan.start, {0, before.error}, needed);
+        return {0, before.failure};
     const kyrel::WriteResult result = kyrel::WriteMessageBytes(path, plan.start, plan.bytes, watcher);
     const auto written = static_cast<std::size_t>(
         std::min<std::int64_t>(result.written, static_cast<std::int64_t>(before.bytes.size())));
@@ -103,9 +81,7 @@ QString MessageSession::Write(const WritePlan& plan, const kyrel::ByteWatcher& w
                             {plan.bytes.begin(), plan.bytes.begin() + written}});
         emit RomChanged();
     }
-    if (result.ok())
-        return {};
-    return Reports::WriteFailed(plan.start, result, needed);
+    return result;
 }
 
 std::optional<std::int32_t> MessageSession::UndoPosition() const {
@@ -114,7 +90,7 @@ std::optional<std::int32_t> MessageSession::UndoPosition() const {
     return m_writes.back().start;
 }
 
-QString MessageSession::UndoWrite(const kyrel::ByteWatcher& watcher) {
+MessageSession::Undo MessageSession::UndoWrite(const kyrel::ByteWatcher& watcher) {
     if (m_writes.empty())
         return {};
     WriteRecord& last = m_writes.back();
@@ -131,7 +107,7 @@ QString MessageSession::UndoWrite(const kyrel::ByteWatcher& watcher) {
     }
     if (restored > 0)
         emit RomChanged();
-    return result.ok() ? QString() : Reports::UndoFailed(start, result, count);
+    return {start, count, result};
 }
 
 void MessageSession::EndWrite() {
@@ -140,14 +116,12 @@ void MessageSession::EndWrite() {
 }
 
 MessageSession::Copy MessageSession::CopyAsNewText() const {
-    const kyrel::TypedText copy = kyrel::TypedTextOf(m_readBytes);
-    QString text = QString::fromStdU16String(copy.text);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QString note;
-    if (!copy.complete) {
-        const auto needed = static_cast<std::int64_t>(kyrel::EncodeToBytes(copy.text).bytes.size());
+    const kyrel::TypedText typed = kyrel::TypedTextOf(m_readBytes);
+    Copy copy{TextForms::AsLines(typed.text), typed.complete, m_positions.ViewStartPos};
+    if (!typed.complete) {
+        copy.needed = static_cast<std::int64_t>(kyrel::EncodeToBytes(typed.text).bytes.size());
         const kyrel::SizeResult size = kyrel::RomFileSize(ToFsPath(m_romPath));
-        note = Reports::Copied(copy, m_positions.ViewStartPos, needed, size.ok() ? size.size : -1);
+        copy.fileSize = size.ok() ? size.size : -1;
     }
-    return {text, note};
+    return copy;
 }

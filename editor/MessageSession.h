@@ -41,17 +41,21 @@ public:
 
     // A ROM chosen by the user: writes into it ask again whether its layout is what the positions assume.
     void SetRomPath(const QString& path);
-    // The warning for a ROM whose size says it is not laid out as the editor's positions assume; empty when it
-    // is, or when its size cannot be known.
-    [[nodiscard]] QString LayoutWarning() const;
+    // A ROM whose size says it is not laid out as the editor's positions assume: its layout and size. Nothing
+    // when it is, or when its size cannot be known.
+    struct LayoutRisk {
+        kyrel::RomLayout layout = kyrel::RomLayout::Headered;
+        std::int64_t size = 0;
+    };
+    [[nodiscard]] std::optional<LayoutRisk> RomLayoutRisk() const;
     void SetReadPos(std::int32_t position) { m_positions.ReadPos = position; }
     // The index arrow's step: the next read starts where the last one said the next message does.
     void StepToNextMessage() { m_positions.ReadPos = m_positions.NextMessagePos; }
 
     struct Read {
-        QString text;  // as the "ROM Text" pane shows it
-        QString error; // why nothing was read; the state is then as it was
-        [[nodiscard]] bool ok() const { return error.isEmpty(); }
+        QString text;           // as the "ROM Text" pane shows it
+        kyrel::Failure failure; // why nothing was read; the state is then as it was
+        [[nodiscard]] bool ok() const { return failure.ok(); }
     };
     // Decodes the message at ReadPos of the ROM file under the view's stop rule, and moves the positions on.
     [[nodiscard]] Read ReadMessage(const kyrel::StopRule& rule);
@@ -60,21 +64,35 @@ public:
     struct WritePlan {
         std::int32_t start = 0;
         std::vector<std::uint8_t> bytes;
-        QString refusal;  // set: nothing may be written, and this says why
-        QString question; // set: the user must agree first, for the reasons it gives
-        bool asksLayout = false;
+        // Refused, nothing may be written: a tag's argument that is no number, or a write the file cannot take.
+        std::optional<kyrel::EncodeError> badArgument;
+        kyrel::Failure refused;
+        // The user must agree first: characters without a code are left out; the file's layout is not what the
+        // positions assume; the message written over has only `oldBytes`, fewer than the new text needs.
+        std::u16string dropped;
+        std::optional<kyrel::RomLayout> layout;
+        std::optional<std::int64_t> oldBytes;
+
+        [[nodiscard]] bool Refused() const { return badArgument || !refused.ok(); }
+        [[nodiscard]] bool Asks() const { return !dropped.empty() || layout || oldBytes; }
     };
-    // Encodes the typed text (never empty) and checks everything a write of it needs, touching nothing.
-    [[nodiscard]] WritePlan PlanWrite(const QString& text);
+    // Encodes the typed text (never empty, in the encoder's form) once, and checks everything a write of it
+    // needs, touching nothing.
+    [[nodiscard]] WritePlan PlanWrite(const std::u16string& text);
     // Writes a plan that was not refused, over the message read last, and keeps what it replaced for UndoWrite.
-    // Empty when every byte went in; otherwise the report of a write that stopped midway or did not start.
-    [[nodiscard]] QString Write(const WritePlan& plan, const kyrel::ByteWatcher& watcher = {});
+    // A failure tells how many bytes went in before a write stopped, or that it did not start.
+    [[nodiscard]] kyrel::WriteResult Write(const WritePlan& plan, const kyrel::ByteWatcher& watcher = {});
 
     // Where the newest write not yet taken back began; nothing when there is none.
     [[nodiscard]] std::optional<std::int32_t> UndoPosition() const;
-    // Puts back the bytes the newest write replaced, if the file still holds what it wrote. Empty when they are
-    // back; otherwise the report of an undo refused or stopped midway (the write can then be taken back again).
-    [[nodiscard]] QString UndoWrite(const kyrel::ByteWatcher& watcher = {});
+    // Puts back the bytes the newest write replaced, if the file still holds what it wrote. A failure tells
+    // how many were put back before an undo stopped, or that it was refused (the write can be taken back again).
+    struct Undo {
+        std::int32_t start = 0;
+        std::int64_t count = 0; // bytes to put back
+        kyrel::WriteResult result;
+    };
+    [[nodiscard]] Undo UndoWrite(const kyrel::ByteWatcher& watcher = {});
     // Every undo ends so: the next read is the message at the position restored.
     void EndUndo(std::int32_t position) { m_positions.ReadPos = position; }
     // Every write attempt ends so: the encoder's break state starts afresh, and the next read is the message at
@@ -82,10 +100,14 @@ public:
     void EndWrite();
 
     // The typed form of the message read last, for "New Text", and what the user must know before writing it
-    // back (empty when nothing).
+    // back: whether the read reached the end code, and otherwise what writing the copy back takes (`needed` bytes
+    // from `start`, in a file of `fileSize` bytes, negative when it is unknown).
     struct Copy {
         QString text;
-        QString note;
+        bool complete = true;
+        std::int32_t start = 0;
+        std::int64_t needed = 0;
+        std::int64_t fileSize = -1;
     };
     [[nodiscard]] Copy CopyAsNewText() const;
 

@@ -2,6 +2,7 @@
 // clicking the arrows shows, the search as the user types, sorting, and the list after a write.
 #include "editor/MessageList.h"
 #include "editor/MessageListModel.h"
+#include "editor/TextForms.h"
 #include "tests/support/EditorTest.h"
 
 #include "codec/MessageEncoder.h"
@@ -122,7 +123,7 @@ QList<Shown> TestMessageList::WalkWithArrows() {
         for (int index = 1;; ++index) {
             const QString pane = Ui().Pane();
             shown.append({Ui().Text("BankNo").toInt(), Ui().Text("IndexNo").toInt(), State().ViewStartPos(),
-                          QString(pane).replace(QLatin1Char('\n'), QChar(MessageListModel::LineBreakMark))});
+                          QString(pane).replace(QLatin1Char('\n'), QChar(TextForms::LineBreakMark))});
             if (index == last)
                 break;
             Ui().Click("Index", true);
@@ -259,7 +260,7 @@ void TestMessageList::Open(const QString& how) {
     QVERIFY(Ui().Get<QAction>("ViewByIndex")->isChecked());
     QCOMPARE(Ui().Text("BankNo"), QString::number(row.bank));
     QCOMPARE(Ui().Text("IndexNo"), QString::number(row.index));
-    QCOMPARE(QString(Ui().Pane()).replace(QLatin1Char('\n'), QChar(MessageListModel::LineBreakMark)), row.text);
+    QCOMPARE(QString(Ui().Pane()).replace(QLatin1Char('\n'), QChar(TextForms::LineBreakMark)), row.text);
 
     // Then on as from there: the up arrow shows the message after it, and a write goes over that one.
     const qint64 next = row.position + m_made.at(row.position).first;

@@ -13,6 +13,7 @@ using kyrel::testing::FileKind;
 using kyrel::testing::FsPath;
 using kyrel::testing::HexBytes;
 using kyrel::testing::OddFile;
+using kyrel::testing::Shown;
 using kyrel::testing::SyntheticRom;
 
 namespace {
@@ -152,7 +153,7 @@ private slots:
         CharTable table = Built();
         const ReadResult result = DecodeMessage(Span(bytes), StateAt(Start), table, RuleOf(view, fini));
 
-        QVERIFY2(result.ok(), result.error.c_str());
+        QVERIFY2(result.ok(), Shown(result.failure).c_str());
         QCOMPARE(Text(result), text);
         QCOMPARE(result.state.ViewStartPos, Start);
         QCOMPARE(result.state.ReadPos, view == u"index" ? Start + stop : Start);
@@ -174,7 +175,7 @@ private slots:
         // bytes as the stop rule can reach, up to the file's last byte.
         QTemporaryDir dir;
         const ReadResult read = ReadMessage(FsPath(SaveFile(dir, bytes)), StateAt(Start), table, RuleOf(view, fini));
-        QVERIFY2(read.ok(), read.error.c_str());
+        QVERIFY2(read.ok(), Shown(read.failure).c_str());
         QCOMPARE(Text(read), text);
         QCOMPARE(read.state, result.state);
         QVERIFY(read.bytes == result.bytes);
@@ -208,7 +209,7 @@ private slots:
         const ReadResult result =
             DecodeMessage(Span(bytes).subspan(std::size_t(begin - 1)), StateAt(begin), table, StopRule::ByteView(fini));
 
-        QVERIFY2(result.ok(), result.error.c_str());
+        QVERIFY2(result.ok(), Shown(result.failure).c_str());
         QCOMPARE(Text(result), QString(letters, u'a') + (terminated ? QStringLiteral("\r\n\r\n") : QString()));
         QCOMPARE(result.state.ReadPos, begin);
         QCOMPARE(result.state.ViewStartPos, begin);
@@ -232,7 +233,7 @@ private slots:
         CharTable table = Built();
         const ReadResult result = DecodeMessage(Span(bytes), StateAt(1), table, RuleOf(QStringLiteral("byte"), fini));
 
-        QVERIFY2(result.ok(), result.error.c_str());
+        QVERIFY2(result.ok(), Shown(result.failure).c_str());
         QCOMPARE(result.text.size(), std::size_t(32767));
         QCOMPARE(Text(result), QString(32767, u'C'));
         QCOMPARE(result.state.ReadPos, 1);
@@ -246,10 +247,10 @@ private slots:
         const auto path = FsPath(SaveFile(dir, Hex("07 22 7F 01 7F")));
         CharTable table = Built();
         const ReadResult first = ReadMessage(path, StateAt(Start), table, StopRule::IndexView());
-        QVERIFY2(first.ok(), first.error.c_str());
+        QVERIFY2(first.ok(), Shown(first.failure).c_str());
         QCOMPARE(Text(first), QStringLiteral("Hi\r\n\r\n"));
         const ReadResult again = ReadMessage(path, first.state, table, StopRule::IndexView());
-        QVERIFY2(again.ok(), again.error.c_str());
+        QVERIFY2(again.ok(), Shown(again.failure).c_str());
         QCOMPARE(Text(again), QStringLiteral("\r\n\r\n"));
         QCOMPARE(again.state.NextMessagePos, first.state.NextMessagePos);
         QCOMPARE(again.state.ReadPos, first.state.ReadPos);
@@ -285,22 +286,32 @@ private slots:
         QTest::addColumn<int>("readPos");
         QTest::addColumn<QStringList>("mentions");
 
-        const QString size = QString::number(Start - 1 + 3);
+        const QString size = QStringLiteral("size=%1 ").arg(Start - 1 + 3);
         const qint64 saved = -1;
-        QTest::newRow("missing file") << FileKind::Missing << saved << Start << QStringList{QStringLiteral("rom.smc")};
-        QTest::newRow("directory as path") << FileKind::Directory << saved << Start << QStringList{};
-        QTest::newRow("unreadable file") << FileKind::Unreadable << saved << Start << QStringList{};
-        QTest::newRow("named pipe") << FileKind::Pipe << saved << Start << QStringList{QStringLiteral("regular file")};
+        QTest::newRow("missing file") << FileKind::Missing << saved << Start
+                                      << QStringList{QStringLiteral("CannotOpen"), QStringLiteral("rom.smc")};
+        QTest::newRow("directory as path")
+            << FileKind::Directory << saved << Start << QStringList{QStringLiteral("NotRegularFile")};
+        QTest::newRow("unreadable file") << FileKind::Unreadable << saved << Start
+                                         << QStringList{QStringLiteral("CannotOpen")};
+        QTest::newRow("named pipe") << FileKind::Pipe << saved << Start
+                                    << QStringList{QStringLiteral("NotRegularFile"), QStringLiteral("rom.smc")};
         QTest::newRow("last position of a 2 GiB file")
-            << FileKind::Regular << (qint64(1) << 31) << 2147483647 << QStringList{QStringLiteral("2147483647")};
-        QTest::newRow("position 0") << FileKind::Regular << saved << 0 << QStringList{QStringLiteral("0")};
-        QTest::newRow("position -5") << FileKind::Regular << saved << -5 << QStringList{QStringLiteral("-5")};
+            << FileKind::Regular << (qint64(1) << 31) << 2147483647
+            << QStringList{QStringLiteral("PastLastReadable"), QStringLiteral("position=2147483647")};
+        QTest::newRow("position 0") << FileKind::Regular << saved << 0
+                                    << QStringList{QStringLiteral("BeforeFile"), QStringLiteral("position=0 ")};
+        QTest::newRow("position -5") << FileKind::Regular << saved << -5
+                                     << QStringList{QStringLiteral("BeforeFile"), QStringLiteral("position=-5 ")};
         QTest::newRow("position just past the end")
-            << FileKind::Regular << saved << Start + 3 << QStringList{QString::number(Start + 3), size};
+            << FileKind::Regular << saved << Start + 3
+            << QStringList{QStringLiteral("PastEnd"), QStringLiteral("position=%1 ").arg(Start + 3), size,
+                           QStringLiteral("rom.smc")};
         QTest::newRow("empty file") << FileKind::Regular << qint64(0) << 1
-                                    << QStringList{QStringLiteral("has 0 bytes.")};
+                                    << QStringList{QStringLiteral("PastEnd"), QStringLiteral("size=0 ")};
         QTest::newRow("position far past the end")
-            << FileKind::Regular << saved << 2147483647 << QStringList{QStringLiteral("2147483647"), size};
+            << FileKind::Regular << saved << 2147483647
+            << QStringList{QStringLiteral("PastEnd"), QStringLiteral("position=2147483647"), size};
     }
 
     void errors() {
@@ -328,7 +339,7 @@ private slots:
         QCOMPARE(result.state, before);
         QVERIFY(!table.PendingArgument());
         for (const QString& word : mentions)
-            QVERIFY2(QString::fromStdString(result.error).contains(word), result.error.c_str());
+            QVERIFY2(QString::fromStdString(Shown(result.failure)).contains(word), Shown(result.failure).c_str());
     }
 };
 

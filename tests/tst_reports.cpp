@@ -3,6 +3,17 @@
 
 #include <QTest>
 
+#include <cerrno>
+
+namespace {
+
+kyrel::Failure Failed(kyrel::FailureCode code, std::int64_t position = 0, std::int64_t count = 0, std::int64_t size = 0,
+                      int osError = 0) {
+    return {code, "/roms/q.smc", position, count, size, osError};
+}
+
+} // namespace
+
 class TestReports : public QObject {
     Q_OBJECT
 
@@ -19,20 +30,113 @@ void TestReports::sentence_data() {
     QTest::newRow("one byte") << Reports::Bytes(1) << "1 byte";
     QTest::newRow("two bytes") << Reports::Bytes(2) << "2 bytes";
 
-    QTest::newRow("write refused") << Reports::WriteFailed(918210, {0, "It is not there."}, 4)
-                                   << "Nothing was written.\n\nIt is not there.";
+    // Every reason the codec gives, one case each.
+    using Code = kyrel::FailureCode;
+    QTest::newRow("not a regular file") << Reports::Reason(Failed(Code::NotRegularFile))
+                                        << "\"/roms/q.smc\" is not a regular file.";
+    QTest::newRow("cannot open") << Reports::Reason(Failed(Code::CannotOpen, 0, 0, 0, ENOENT))
+                                 << "Cannot open \"/roms/q.smc\": No such file or directory.";
+    QTest::newRow("cannot read") << Reports::Reason(Failed(Code::CannotRead, 0, 0, 0, EIO))
+                                 << "Cannot read \"/roms/q.smc\": Input/output error.";
+    QTest::newRow("cannot write") << Reports::Reason(Failed(Code::CannotWrite, 0, 0, 0, ENOSPC))
+                                  << "Cannot write to \"/roms/q.smc\": No space left on device.";
+    QTest::newRow("cannot cut") << Reports::Reason(Failed(Code::CannotCut, 0, 0, 0, EPERM))
+                                << "Cannot cut \"/roms/q.smc\": Operation not permitted.";
+    QTest::newRow("before the file") << Reports::Reason(Failed(Code::BeforeFile, -5))
+                                     << "Position -5 is before the first byte of the file.";
+    QTest::newRow("past the end") << Reports::Reason(Failed(Code::PastEnd, 918210, 0, 1))
+                                  << "Position 918210 is past the end of \"/roms/q.smc\", which has 1 byte.";
+    QTest::newRow("past the last readable position")
+        << Reports::Reason(Failed(Code::PastLastReadable, 2147483647))
+        << "Position 2147483647 is past the last position the editor can read (2147483645).";
+    QTest::newRow("past the last writable position")
+        << Reports::Reason(Failed(Code::PastLastWritable, 2147483640, 9))
+        << "The new text needs 9 bytes from position 2147483640, which runs past position 2147483647, the last "
+           "one the editor can write to.";
+    QTest::newRow("no room") << Reports::Reason(Failed(Code::NoRoom, 15, 3, 16))
+                             << "The new text needs 3 bytes from position 15, but \"/roms/q.smc\" has only 16 bytes.";
+    QTest::newRow("shortened") << Reports::Reason(Failed(Code::Shortened, 0, 0, 5))
+                               << "\"/roms/q.smc\" now has only 5 bytes: another program shortened it during the "
+                                  "write.";
+    QTest::newRow("size changed") << Reports::Reason(Failed(Code::SizeChanged))
+                                  << "Another program changed the size of \"/roms/q.smc\" during the write.";
+    QTest::newRow("changed since the write")
+        << Reports::Reason(Failed(Code::ChangedSinceWrite, 200))
+        << "Position 200 of \"/roms/q.smc\" no longer holds the byte the write put there: another program changed "
+           "the file.";
+
+    QTest::newRow("read failed") << Reports::ReadFailed(Failed(Code::BeforeFile, 0))
+                                 << "The message could not be read.\n\nPosition 0 is before the first byte of the "
+                                    "file.";
+    QTest::newRow("list failed") << Reports::ListFailed(QStringLiteral("/roms/q.smc"), Failed(Code::PastEnd, 9, 0, 8))
+                                 << "The messages of /roms/q.smc cannot be listed: Position 9 is past the end of "
+                                    "\"/roms/q.smc\", which has 8 bytes.";
+    QTest::newRow("blank new text") << Reports::BlankNewText()
+                                    << "You can not leave this field blank to write to this file!";
+
+    // A tag's argument field as the user reads it.
+    const auto bad = [](std::u16string field) { return kyrel::EncodeError{u"<DELAY>", 10, 1, 11, std::move(field)}; };
+    const QString badStart = QStringLiteral("The argument after <DELAY> at line 1, column 11 is ");
+    const QString badEnd = QStringLiteral(": it must be a number from 000 to 255 in three digits, such as <DELAY>005.");
+    QTest::newRow("argument cut by a line end")
+        << Reports::BadArgument(bad(u"5\r\n")) << badStart + "\"5\" and a line end" + badEnd;
+    QTest::newRow("argument missing") << Reports::BadArgument(bad(u""))
+                                      << badStart + "missing, as the text ends there" + badEnd;
+    QTest::newRow("argument of a tab, a control character and a letter")
+        << Reports::BadArgument(bad(u"\t\u0001a"))
+        << badStart + "a tab, the control character U+0001 and \"a\"" + badEnd;
+    QTest::newRow("argument outside the BMP and half a pair")
+        << Reports::BadArgument(bad({u'x', char16_t(0xD83D), char16_t(0xDE00), char16_t(0xD800)}))
+        << badStart + QString::fromUtf8("\"x\U0001F600\uFFFD\"") + badEnd;
+
+    // The questions and refusals of a planned write.
+    MessageSession::WritePlan plan;
+    plan.start = 918210;
+    plan.bytes.assign(7, 0x59);
+    plan.dropped = u"&~";
+    plan.layout = kyrel::RomLayout::OddSize;
+    plan.oldBytes = 4;
+    QTest::newRow("write plan asking three things")
+        << Reports::WriteQuestion(plan, QStringLiteral("/roms/q.smc"))
+        << "The game has no code for \"&\" and \"~\", so the new text leaves them out.\n\n\"/roms/q.smc\" has a "
+           "size no cartridge image has, so the message shown may not be the one at this position, and the new text "
+           "may overwrite other data of the game.\n\nThe new text needs 7 bytes, but the message at position 918210 "
+           "has only 4 bytes.\n\nWriting it overwrites the 3 bytes after that message. Write it anyway?";
+    QTest::newRow("write plan asking nothing")
+        << Reports::WriteQuestion(MessageSession::WritePlan{}, QStringLiteral("/roms/q.smc")) << "";
+    plan.badArgument = bad(u"");
+    QTest::newRow("write plan refused for its argument")
+        << Reports::WriteRefused(plan)
+        << "Nothing was written.\n\n" + badStart + "missing, as the text ends there" + badEnd;
+    plan.badArgument.reset();
+    plan.refused = Failed(Code::NoRoom, 918210, 7, 918212);
+    QTest::newRow("write plan refused by the file")
+        << Reports::WriteRefused(plan)
+        << "Nothing was written.\n\nThe new text needs 7 bytes from position 918210, but \"/roms/q.smc\" has only "
+           "918212 bytes.";
+
+    const kyrel::Failure away = Failed(Code::CannotOpen, 0, 0, 0, ENOENT);
+    const QString awayText = QStringLiteral("Cannot open \"/roms/q.smc\": No such file or directory.");
+    QTest::newRow("write refused") << Reports::WriteFailed(918210, {0, away}, 4)
+                                   << "Nothing was written.\n\n" + awayText;
     QTest::newRow("write stopped after the first byte")
-        << Reports::WriteFailed(100, {1, "It went away."}, 5)
+        << Reports::WriteFailed(100, {1, away}, 5)
         << "The write stopped after 1 of 5 bytes. The message at position 100 now ends at position 100 without "
-           "its end code.\n\nIt went away.";
+           "its end code.\n\n" +
+               awayText;
     QTest::newRow("write stopped midway")
-        << Reports::WriteFailed(483649, {3, "It got shorter."}, 7)
+        << Reports::WriteFailed(483649, {3, Failed(Code::Shortened, 0, 0, 483651)}, 7)
         << "The write stopped after 3 of 7 bytes. The message at position 483649 now ends at position 483651 "
-           "without its end code.\n\nIt got shorter.";
+           "without its end code.\n\n\"/roms/q.smc\" now has only 483651 bytes: another program shortened it "
+           "during the write.";
+    QTest::newRow("undo refused") << Reports::UndoFailed(200, {0, Failed(Code::ChangedSinceWrite, 201)}, 5)
+                                  << "Nothing was undone.\n\nPosition 201 of \"/roms/q.smc\" no longer holds the "
+                                     "byte the write put there: another program changed the file.";
     QTest::newRow("undo stopped midway")
-        << Reports::UndoFailed(200, {2, "It went away."}, 5)
+        << Reports::UndoFailed(200, {2, away}, 5)
         << "The undo stopped after 2 of 5 bytes. Positions 200 to 201 hold their bytes from before the write again; "
-           "the rest of the write is still in the file, and Undo Write can try again.\n\nIt went away.";
+           "the rest of the write is still in the file, and Undo Write can try again.\n\n" +
+               awayText;
 
     QTest::newRow("longer by one byte")
         << Reports::WriteQuestion({Reports::LongerText(6, 483649, 5)})
@@ -51,16 +155,14 @@ void TestReports::sentence_data() {
            "message. Write it anyway?";
 
     const QString copied = QStringLiteral("The message was copied as new text.\n\n");
-    kyrel::TypedText whole{u"Hi", true};
-    kyrel::TypedText cut{u"AB", false};
-    QTest::newRow("copy of a whole message") << Reports::Copied(whole, 100, 3, 200) << "";
+    QTest::newRow("copy of a whole message") << Reports::Copied({QStringLiteral("Hi"), true, 100, 3, 200}) << "";
     QTest::newRow("copy of a cut read that fits")
-        << Reports::Copied(cut, 100, 3, 102)
+        << Reports::Copied({QStringLiteral("AB"), false, 100, 3, 102})
         << copied + "The read stopped before the end code of the message, so writing the text puts an end code "
                     "where the read stopped.";
     // A read of the file's last byte: its copy needs that byte and an end code, one more than the file has.
     QTest::newRow("copy of a cut read at the end of the file")
-        << Reports::Copied(cut, 102, 2, 102)
+        << Reports::Copied({QStringLiteral("AB"), false, 102, 2, 102})
         << copied + "The read stopped before the end code of the message. Writing the text back needs 2 bytes "
                     "from position 102 (the end code included), but the file ends after 1 byte, so \"Write New "
                     "Text\" will refuse it.";

@@ -16,6 +16,7 @@ using kyrel::testing::HexBytes;
 using kyrel::testing::HexText;
 using kyrel::testing::OddFile;
 using kyrel::testing::RomBytes;
+using kyrel::testing::Shown;
 using kyrel::testing::SyntheticRom;
 
 namespace {
@@ -66,7 +67,7 @@ private slots:
         QVERIFY(file.Open(FsPath(SaveContent(dir)), RomFile::Access::Read).ok());
         std::vector<std::uint8_t> into(static_cast<std::size_t>(length));
         const SizeResult got = file.Read(position, into);
-        QVERIFY2(got.ok(), got.error.c_str());
+        QVERIFY2(got.ok(), Shown(got.failure).c_str());
         into.resize(static_cast<std::size_t>(got.size));
         QCOMPARE(QString::fromStdString(HexText(into)), expected);
     }
@@ -85,11 +86,15 @@ private slots:
         QTest::newRow("last byte on the file's last byte")
             << 14 << "01 02 7F"
             << "10 21 32 43 54 65 76 87 98 A9 BA CB DC 01 02 7F" << QStringList{};
-        QTest::newRow("one byte past the end")
-            << 15 << "01 02 7F" << unchanged << QStringList{QStringLiteral("3 bytes"), QStringLiteral("16 bytes")};
-        QTest::newRow("far past the end") << 5000 << "7F" << unchanged << QStringList{QStringLiteral("5000")};
-        QTest::newRow("position 0") << 0 << "7F" << unchanged << QStringList{QStringLiteral("Position 0")};
-        QTest::newRow("position -1") << -1 << "7F" << unchanged << QStringList{QStringLiteral("Position -1")};
+        QTest::newRow("one byte past the end") << 15 << "01 02 7F" << unchanged
+                                               << QStringList{QStringLiteral("NoRoom"), QStringLiteral("count=3 "),
+                                                              QStringLiteral("size=16 "), QStringLiteral("rom.smc")};
+        QTest::newRow("far past the end")
+            << 5000 << "7F" << unchanged << QStringList{QStringLiteral("NoRoom"), QStringLiteral("position=5000 ")};
+        QTest::newRow("position 0") << 0 << "7F" << unchanged
+                                    << QStringList{QStringLiteral("BeforeFile"), QStringLiteral("position=0 ")};
+        QTest::newRow("position -1") << -1 << "7F" << unchanged
+                                     << QStringList{QStringLiteral("BeforeFile"), QStringLiteral("position=-1 ")};
     }
 
     void writeMessage() {
@@ -104,7 +109,7 @@ private slots:
         QCOMPARE(result.ok(), mentions.isEmpty());
         QCOMPARE(result.written, result.ok() ? qint64(message.size()) : 0);
         for (const QString& word : mentions)
-            QVERIFY2(QString::fromStdString(result.error).contains(word), result.error.c_str());
+            QVERIFY2(QString::fromStdString(Shown(result.failure)).contains(word), Shown(result.failure).c_str());
         QCOMPARE(FileHex(path), after);
     }
 
@@ -143,10 +148,12 @@ private slots:
         const QString rom = QStringLiteral("rom.smc");
         QTest::newRow("regular file") << rom << FileKind::Regular << "";
         QTest::newRow("name outside ASCII") << QStringLiteral("Fëhler ROM ✓.smc") << FileKind::Regular << "";
-        QTest::newRow("missing file") << QStringLiteral("nothere.smc") << FileKind::Missing << "nothere.smc";
-        QTest::newRow("directory") << rom << FileKind::Directory << "is not a regular file";
-        QTest::newRow("named pipe") << QStringLiteral("pipe.smc") << FileKind::Pipe << "is not a regular file";
-        QTest::newRow("unreadable file") << rom << FileKind::Unreadable << "rom.smc";
+        QTest::newRow("missing file") << QStringLiteral("nothere.smc") << FileKind::Missing
+                                      << "CannotOpen path=%1/nothere.smc";
+        QTest::newRow("directory") << rom << FileKind::Directory << "NotRegularFile path=%1/rom.smc";
+        QTest::newRow("named pipe") << QStringLiteral("pipe.smc") << FileKind::Pipe
+                                    << "NotRegularFile path=%1/pipe.smc";
+        QTest::newRow("unreadable file") << rom << FileKind::Unreadable << "CannotOpen path=%1/rom.smc";
     }
 
     void open() {
@@ -164,7 +171,8 @@ private slots:
             RomFile rom;
             const Status opened = rom.Open(path, access);
             QCOMPARE(opened.ok(), opens);
-            QVERIFY2(QString::fromStdString(opened.error).contains(mention), opened.error.c_str());
+            QVERIFY2(QString::fromStdString(Shown(opened.failure)).startsWith(mention.arg(dir.path())),
+                     Shown(opened.failure).c_str());
         }
         const SizeResult size = RomFileSize(path);
         QCOMPARE(size.ok(), opens);
@@ -172,7 +180,7 @@ private slots:
         const std::vector<std::uint8_t> one = {0x7F};
         const WriteResult written = WriteMessageBytes(path, 1, one);
         QCOMPARE(written.ok(), opens);
-        QVERIFY2(!QString::fromStdString(written.error).contains(QStringLiteral("Cannot read")), written.error.c_str());
+        QVERIFY2(written.failure.code != FailureCode::CannotRead, Shown(written.failure).c_str());
         // Nothing was created in a missing file's place.
         QCOMPARE(std::filesystem::exists(path), kind != FileKind::Missing);
     }
@@ -191,10 +199,10 @@ private slots:
         const int write = int(ByteStep::BeforeWrite);
         const auto shortened = [](qint64 size, qint64 written) {
             return written == 12 ? QStringList{}
-                                 : QStringList{QStringLiteral("now has only %1 bytes").arg(size),
-                                               QStringLiteral("another program shortened it")};
+                                 : QStringList{QStringLiteral("Shortened"), QStringLiteral("size=%1 ").arg(size),
+                                               QStringLiteral("rom.smc")};
         };
-        const QStringList changed = {QStringLiteral("Another program changed the size"), QStringLiteral("rom.smc")};
+        const QStringList changed = {QStringLiteral("SizeChanged"), QStringLiteral("rom.smc")};
         for (qint64 k = 1; k <= 12; ++k) {
             const qint64 p = WriteStart + k - 1;
             QTest::addRow("byte %lld: cut below it before its look", k)
@@ -203,7 +211,7 @@ private slots:
                 << look << int(p) << p << qint64(k) << p << shortened(p, k);
             QTest::addRow("byte %lld: moved away before its open", k)
                 << look << int(p) << MovedAway << k - 1 << qint64(16)
-                << QStringList{QStringLiteral("Cannot open"), QStringLiteral("rom.smc")};
+                << QStringList{QStringLiteral("CannotOpen"), QStringLiteral("rom.smc")};
             QTest::addRow("byte %lld: emptied after its look", k)
                 << write << int(p) << qint64(0) << k - 1 << qint64(0) << changed;
             QTest::addRow("byte %lld: cut below it after its look", k)
@@ -245,7 +253,7 @@ private slots:
         QCOMPARE(result.written, written);
         QCOMPARE(result.ok(), mentions.isEmpty());
         for (const QString& word : mentions)
-            QVERIFY2(QString::fromStdString(result.error).contains(word), result.error.c_str());
+            QVERIFY2(QString::fromStdString(Shown(result.failure)).contains(word), Shown(result.failure).c_str());
         // The file's own bytes, the message's first `written` bytes from the start, and nothing past `size`.
         auto expected = HexBytes(Content);
         std::copy_n(message.begin(), written, expected.begin() + WriteStart - 1);
@@ -265,7 +273,9 @@ private slots:
         const WriteResult written = WriteMessageBytes(FsPath(path), 1, one);
         QVERIFY(!written.ok());
         QCOMPARE(written.written, 0);
-        QVERIFY2(QString::fromStdString(written.error).contains(QStringLiteral("rom.smc")), written.error.c_str());
+        QVERIFY2(written.failure.code == FailureCode::CannotOpen &&
+                     QString::fromStdString(written.failure.path).endsWith(QStringLiteral("rom.smc")),
+                 Shown(written.failure).c_str());
         QCOMPARE(FileHex(path), QString::fromLatin1(Content));
     }
 };

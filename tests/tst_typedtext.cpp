@@ -48,7 +48,7 @@ Shown ReadAll(const Bytes& bytes) {
 QString Written(const TypedText& copy) {
     const EncodedMessage encoded = EncodeToBytes(copy.text);
     return encoded.ok() ? QString::fromStdString(HexText(encoded.bytes))
-                        : QString::fromStdString(encoded.error->Describe());
+                        : QStringLiteral("bad argument at %1").arg(encoded.error->position);
 }
 
 } // namespace

@@ -46,7 +46,7 @@ std::string Check(const fs::path& folder) {
         for (int i = 0; i < 5; ++i, ++messages) {
             const ReadResult read = ReadMessage(rom, state, table, StopRule::IndexView());
             if (!read.ok())
-                return Failed(read.error);
+                return Failed(testing::Shown(read.failure));
             hash = Hash(hash, read.text);
             state = read.state;
             state.ReadPos = state.NextMessagePos;
@@ -56,7 +56,7 @@ std::string Check(const fs::path& folder) {
     const EncodedMessage message = EncodeToBytes(u"Hello<BR>World<COLOR>002!");
     const WriteResult written = WriteMessageBytes(rom, Bank1Start, message.bytes);
     if (!message.ok() || !written.ok())
-        return Failed(written.error);
+        return Failed(testing::Shown(written.failure));
     ReaderState start;
     start.ReadPos = Bank1Start;
     const ReadResult back = ReadMessage(rom, start, table, StopRule::IndexView());
@@ -70,8 +70,9 @@ std::string Check(const fs::path& folder) {
         return Failed("a write past the end was not refused");
 
     const SizeResult missing = RomFileSize(folder / fs::path(u8"Nicht da ✓.smc"));
-    if (missing.ok() || missing.error.find("Nicht da \xE2\x9C\x93.smc") == std::string::npos)
-        return Failed("a missing file is not named in its error: " + missing.error);
+    if (missing.failure.code != FailureCode::CannotOpen ||
+        missing.failure.path.find("Nicht da \xE2\x9C\x93.smc") == std::string::npos)
+        return Failed("a missing file is not named in its failure: " + testing::Shown(missing.failure));
 
     char line[160];
     std::snprintf(line, sizeof line,

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     }
     const kyrel::Status saved = kyrel::testing::MakeDemoRom().Save(argv[1]);
     if (!saved.ok()) {
-        std::cerr << saved.error << '\n';
+        std::cerr << kyrel::testing::Shown(saved.failure) << '\n';
         return 1;
     }
     return 0;

@@ -4,6 +4,7 @@
 #include "codec/MessageReader.h"
 
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace kyrel::testing {
@@ -35,8 +36,20 @@ Status SyntheticRom::Save(const std::filesystem::path& path) const {
     out.write(reinterpret_cast<const char*>(m_bytes.data()), static_cast<std::streamsize>(m_bytes.size()));
     out.close();
     if (!out)
-        return {"Cannot write \"" + PathText(path) + "\"."};
+        return {{FailureCode::CannotWrite, PathText(path)}};
     return {};
+}
+
+std::string Shown(const Failure& failure) {
+    static constexpr const char* Names[] = {
+        "None",      "NotRegularFile", "CannotOpen",  "CannotRead",        "CannotWrite",
+        "CannotCut", "BeforeFile",     "PastEnd",     "PastLastReadable",  "PastLastWritable",
+        "NoRoom",    "Shortened",      "SizeChanged", "ChangedSinceWrite",
+    };
+    static_assert(std::size(Names) == static_cast<std::size_t>(FailureCode::ChangedSinceWrite) + 1);
+    return std::string(Names[static_cast<std::size_t>(failure.code)]) + " path=" + failure.path +
+           " position=" + std::to_string(failure.position) + " count=" + std::to_string(failure.count) +
+           " size=" + std::to_string(failure.size) + " error=" + std::to_string(failure.osError);
 }
 
 std::vector<std::uint8_t> HexBytes(std::string_view hex) {

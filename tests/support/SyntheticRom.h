@@ -39,6 +39,10 @@ std::vector<std::uint8_t> HexBytes(std::string_view hex);
 // The bytes as upper-case hexadecimal pairs separated by single spaces, the form HexBytes reads.
 std::string HexText(const std::vector<std::uint8_t>& bytes);
 
+// A failure's code by name and its values on one line ("PastEnd path=rom.smc position=9 count=0 size=8 error=0"),
+// for a test's or a tool's own output.
+std::string Shown(const Failure& failure);
+
 // The demo ROM: English messages of our own at the two bank starts.
 SyntheticRom MakeDemoRom();
 
