@@ -148,13 +148,21 @@ SizeResult RomFile::Read(std::int64_t position, std::span<std::uint8_t> into) co
 }
 
 Status RomFile::WriteByte(std::int64_t position, std::uint8_t value) const {
-    long long put;
-    do {
+    return Write(position, std::span(&value, 1));
+}
+
+Status RomFile::Write(std::int64_t position, std::span<const std::uint8_t> bytes) const {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
         errno = 0;
-        put = WriteAt(m_fd, &value, 1, position - 1);
-    } while (put < 0 && errno == EINTR);
-    if (put != 1)
-        return {Failed(FailureCode::CannotWrite, errno)};
+        const long long put =
+            WriteAt(m_fd, bytes.data() + done, bytes.size() - done, position - 1 + static_cast<std::int64_t>(done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return {Failed(FailureCode::CannotWrite, errno)};
+        done += static_cast<std::size_t>(put);
+    }
     return {};
 }
 

@@ -44,6 +44,8 @@ public:
     [[nodiscard]] SizeResult Read(std::int64_t position, std::span<std::uint8_t> into) const;
     // Writes one byte at a position inside the file (the caller has checked the size).
     Status WriteByte(std::int64_t position, std::uint8_t value) const;
+    // Writes bytes from a position inside the file on (the caller has checked the size).
+    Status Write(std::int64_t position, std::span<const std::uint8_t> bytes) const;
     // Cuts the file to a size.
     Status Truncate(std::int64_t size) const;
     Status Close();

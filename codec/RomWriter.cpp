@@ -124,4 +124,62 @@ WriteResult RestoreBytes(const std::filesystem::path& path, std::int32_t start, 
     return WriteMessageBytes(path, start, original, watcher);
 }
 
+RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRun> runs, bool takeBack) {
+    RomFile file;
+    if (Status opened = file.Open(path, RomFile::Access::ReadWrite); !opened.ok())
+        return {0, 0, opened.failure};
+    const SizeResult size = file.Size();
+    if (!size.ok())
+        return {0, 0, size.failure};
+    auto replaced = [&](const ByteRun& run) -> const std::vector<std::uint8_t>& {
+        return takeBack ? run.after : run.before;
+    };
+    std::vector<std::uint8_t> held;
+    for (const ByteRun& run : runs) {
+        const auto count = static_cast<std::int64_t>(run.before.size());
+        Failure refused{FailureCode::None, file.Name(), run.start, count, size.size};
+        if (run.start < 1)
+            refused.code = FailureCode::BeforeFile;
+        else if (run.start + count - 1 > LastWritablePosition)
+            refused.code = FailureCode::PastLastWritable;
+        else if (run.start + count - 1 > size.size)
+            refused.code = FailureCode::NoRoom;
+        if (!refused.ok())
+            return {0, 0, refused};
+        held.resize(run.before.size());
+        const SizeResult got = file.Read(run.start, held);
+        if (!got.ok())
+            return {0, 0, got.failure};
+        const std::vector<std::uint8_t>& expected = replaced(run);
+        const auto differs = std::mismatch(held.begin(), held.end(), expected.begin(), expected.end());
+        if (differs.first != held.end()) {
+            Failure changed{FailureCode::ChangedSinceWrite, file.Name()};
+            changed.position = run.start + (differs.first - held.begin());
+            return {0, 0, changed};
+        }
+    }
+    RunsResult result;
+    for (const ByteRun& run : runs) {
+        const std::vector<std::uint8_t>& bytes = takeBack ? run.before : run.after;
+        const SizeResult now = file.Size();
+        if (!now.ok()) {
+            result.failure = now.failure;
+            return result;
+        }
+        if (run.start + static_cast<std::int64_t>(bytes.size()) - 1 > now.size) {
+            result.failure = {FailureCode::Shortened, file.Name(), 0, 0, now.size};
+            return result;
+        }
+        if (Status written = file.Write(run.start, bytes); !written.ok()) {
+            result.failure = written.failure;
+            return result;
+        }
+        ++result.runs;
+        result.bytes += static_cast<std::int64_t>(bytes.size());
+    }
+    if (Status closed = file.Close(); !closed.ok())
+        result.failure = closed.failure;
+    return result;
+}
+
 } // namespace kyrel

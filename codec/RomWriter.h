@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace kyrel {
 
@@ -46,5 +47,29 @@ WriteResult WriteMessageBytes(const std::filesystem::path& path, std::int32_t st
 // byte, naming the first position that differs; otherwise the bytes go in as WriteMessageBytes writes them.
 WriteResult RestoreBytes(const std::filesystem::path& path, std::int32_t start, std::span<const std::uint8_t> written,
                          std::span<const std::uint8_t> original, const ByteWatcher& watcher = {});
+
+// One stretch of a change to the file: from a 1-based position on, the bytes the file held there before the change
+// and the bytes the change put there, as many.
+struct ByteRun {
+    std::int64_t start = 0;
+    std::vector<std::uint8_t> before;
+    std::vector<std::uint8_t> after;
+
+    friend bool operator==(const ByteRun&, const ByteRun&) = default;
+};
+
+struct [[nodiscard]] RunsResult {
+    std::size_t runs = 0;   // runs written whole, in order
+    std::int64_t bytes = 0; // bytes written, those of a run that stopped midway included
+    Failure failure;        // why the change was refused or stopped; none when every run went in
+    [[nodiscard]] bool ok() const { return failure.ok(); }
+};
+
+// Makes a change of many runs with one open of the file, for a change too large to open the file for each byte:
+// each run's `after` goes over its `before`, or, taking the change back, each run's `before` over its `after`.
+// Every run is checked before the first byte: it lies inside the file and the editor's positions, and the file
+// still holds there what the change expects to replace (ChangedSinceWrite names the first byte that differs). The
+// size is asked again before each run, so a file that another program shortened meanwhile is not grown.
+RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRun> runs, bool takeBack = false);
 
 } // namespace kyrel

@@ -13,7 +13,9 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
@@ -21,6 +23,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QToolTip>
 
@@ -89,10 +92,13 @@ void GameDialog::Connect() {
     });
     connect(AboutBox, &QAction::triggered, this, &GameDialog::AboutBox_Click);
     connect(UndoWrite, &QAction::triggered, this, &GameDialog::UndoWrite_Click);
+    connect(ExportScript, &QAction::triggered, this, &GameDialog::ExportScript_Click);
+    connect(ImportScript, &QAction::triggered, this, &GameDialog::ImportScript_Click);
     // The menu items that depend on the ROM and on what was written into it.
     connect(&m_session, &MessageSession::RomChanged, this, [this] {
-        ShowUndoWrite(m_session.UndoPosition());
-        ViewMessages->setEnabled(m_session.RomLoaded());
+        ShowUndoWrite(Reports::UndoItem(m_session.History().Newest()));
+        for (QAction* item : {ViewMessages, ExportScript, ImportScript})
+            item->setEnabled(m_session.RomLoaded());
     });
 
     connect(CopyAsNewText, &QAction::triggered, this, &GameDialog::CopyAsNewText_Click);
@@ -305,16 +311,81 @@ std::optional<std::int32_t> GameDialog::BeginPosition() const {
 
 void GameDialog::UndoWrite_Click() {
     const Boxes::Action action(m_boxes);
-    const std::optional<std::int32_t> position = m_session.UndoPosition();
-    if (!position)
+    const WriteHistory::Change* newest = m_session.History().Newest();
+    if (!newest)
         return;
-    if (const MessageSession::Undo undo = m_session.UndoWrite(); !undo.result.ok())
-        m_boxes.Report(Reports::UndoFailed(undo.start, undo.result, undo.count));
+    const bool import = newest->IsImport();
+    const std::int32_t position = newest->Start();
+    if (const WriteHistory::Undo undo = m_session.UndoWrite(); !undo.result.ok())
+        m_boxes.Report(Reports::UndoFailed(undo));
+    if (import) {
+        ReadShownAgain();
+        return;
+    }
     // Shown as after a write: the message at the position restored, from which a write would begin.
-    m_session.EndUndo(*position);
+    m_session.EndUndo(position);
     if (ByteView())
-        Begin->setText(QString::number(*position));
+        Begin->setText(QString::number(position));
     RefreshView();
+}
+
+void GameDialog::ReadShownAgain() {
+    if (m_session.ViewStartPos() < 1)
+        return;
+    m_session.EndUndo(m_session.ViewStartPos());
+    RefreshView();
+}
+
+void GameDialog::ExportScript_Click() {
+    const Boxes::Action action(m_boxes);
+    if (!m_session.RomLoaded())
+        return;
+    const QFileInfo rom(m_session.RomPath());
+    const QString path = AskScriptPath(this, true, rom.dir().filePath(rom.completeBaseName() + QStringLiteral(".po")));
+    if (path.isEmpty())
+        return;
+    const Script::Exported exported = m_session.ExportScript(QDateTime::currentDateTimeUtc());
+    if (!exported.failure.ok()) {
+        m_boxes.Report(Reports::ExportRefused(exported.failure));
+        return;
+    }
+    // Written whole or not at all: a script cut short by a full disk would look like a shorter script.
+    QSaveFile file(path);
+    const QString name = QDir::toNativeSeparators(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(exported.file) != exported.file.size() || !file.commit()) {
+        m_boxes.Report(Reports::ExportFailed(name, file.errorString()));
+        return;
+    }
+    m_boxes.Inform(Reports::Exported(name, exported.messages));
+}
+
+void GameDialog::ImportScript_Click() {
+    const Boxes::Action action(m_boxes);
+    if (!m_session.RomLoaded())
+        return;
+    const QString path = AskScriptPath(this, false, m_session.RomPath());
+    if (path.isEmpty())
+        return;
+    const QString scriptName = QFileInfo(path).fileName();
+    const Script::ImportPlan plan = m_session.PlanImport(path);
+    if (plan.Refused()) {
+        m_boxes.Report(Reports::ImportRefused(scriptName, plan));
+        return;
+    }
+    if (plan.runs.empty()) {
+        m_boxes.Inform(Reports::NothingToImport(plan, scriptName));
+        return;
+    }
+    if (!m_boxes.Ask(Reports::ImportQuestion(plan, scriptName, QFileInfo(m_session.RomPath()).fileName()),
+                     Reports::ImportDetails(plan)))
+        return;
+    const kyrel::RunsResult result = m_session.Import(plan, scriptName);
+    // The report over the message as it now reads.
+    ReadShownAgain();
+    if (result.ok())
+        m_boxes.Inform(Reports::Imported(plan, result));
+    else
+        m_boxes.Report(Reports::Imported(plan, result));
 }
 
 void GameDialog::Command2_Click() {

@@ -39,6 +39,8 @@ public slots:
     void AboutBox_Click();
     void CopyAsNewText_Click();
     void UndoWrite_Click();
+    void ExportScript_Click();
+    void ImportScript_Click();
     void ViewMessages_Click();
     // A row opened in the Messages window.
     void ShowListedMessage(int bank, int index, int position);
@@ -56,6 +58,8 @@ private:
     // The position in "Starting Value:", when it holds one.
     [[nodiscard]] std::optional<std::int32_t> BeginPosition() const;
     [[nodiscard]] bool ByteView() const;
+    // After a change to many messages, or its undo: the message shown is read again from where it starts.
+    void ReadShownAgain();
 
     MessageSession m_session;
     Boxes m_boxes{this};

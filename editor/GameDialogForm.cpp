@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -148,6 +149,12 @@ void GameDialogForm::CreateMenus(QMainWindow* window) {
     // No shortcut: Ctrl+Z belongs to the text panes.
     UndoWrite = addItem(FileMenu, "UndoWrite", tr("&Undo Write"));
     UndoWrite->setEnabled(false);
+    // The whole script out to a translation tool and back in; usable once a ROM is chosen.
+    FileMenu->addSeparator();
+    ExportScript = addItem(FileMenu, "ExportScript", tr("&Export Script..."));
+    ImportScript = addItem(FileMenu, "ImportScript", tr("&Import Script..."));
+    ExportScript->setEnabled(false);
+    ImportScript->setEnabled(false);
 
     ViewMenu = addMenu("ViewMenu", tr("&View"));
     ViewByByte = addItem(ViewMenu, "ViewByByte", tr("View By &Byte"));
@@ -222,7 +229,25 @@ std::u16string GameDialogForm::NewText() const {
     return TextForms::ForEncoder(text3->document()->toRawText());
 }
 
-void GameDialogForm::ShowUndoWrite(std::optional<std::int32_t> position) {
-    UndoWrite->setEnabled(position.has_value());
-    UndoWrite->setText(position ? tr("&Undo Write at %1").arg(*position) : tr("&Undo Write"));
+void GameDialogForm::ShowUndoWrite(const QString& change) {
+    UndoWrite->setEnabled(!change.isEmpty());
+    UndoWrite->setText(change.isEmpty() ? tr("&Undo Write") : change);
+}
+
+QString GameDialogForm::AskScriptPath(QWidget* window, bool save, const QString& proposed) {
+    QFileDialog dialog(window);
+    dialog.setObjectName(QStringLiteral("ScriptDialog"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(tr("PO files (*.po)"));
+    if (save) {
+        dialog.setDefaultSuffix(QStringLiteral("po"));
+        dialog.selectFile(proposed);
+    } else if (!proposed.isEmpty()) {
+        dialog.setDirectory(QFileInfo(proposed).absolutePath());
+    }
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }

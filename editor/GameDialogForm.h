@@ -34,14 +34,17 @@ public:
     void SetupForm(QMainWindow* window);
     // The text of "New Text" as the encoder takes it.
     [[nodiscard]] std::u16string NewText() const;
-    // The undo item names the write it would take back, and is enabled only while there is one.
-    void ShowUndoWrite(std::optional<std::int32_t> position);
+    // The undo item names the change it would take back, and is enabled only while there is one (empty: none).
+    void ShowUndoWrite(const QString& change);
     // Shows the controls of one view, hides those of the other, and checks its menu item.
     void ShowViewControls(bool byteView);
     // The "ROM Text" pane's own menu, with "Copy as New Text" below the usual items, at a point of the pane.
     void ShowPaneMenu(const QPoint& position);
     // The file dialog for a ROM, modal to the window: the chosen file's path, or nothing when it was cancelled.
     [[nodiscard]] static QString AskRomPath(QWidget* window);
+    // The file dialog for a script, modal to the window: a PO file to save as, proposing `proposed`, or one to
+    // open, from the folder of `proposed`. Nothing when it was cancelled.
+    [[nodiscard]] static QString AskScriptPath(QWidget* window, bool save, const QString& proposed);
 
     // Controls.
     QLineEdit* Edit = nullptr;
@@ -75,6 +78,8 @@ public:
     QMenu* FileMenu = nullptr;
     QAction* FileOpen = nullptr;
     QAction* UndoWrite = nullptr;
+    QAction* ExportScript = nullptr;
+    QAction* ImportScript = nullptr;
     QMenu* ViewMenu = nullptr;
     QAction* ViewByByte = nullptr;
     QAction* ViewByIndex = nullptr;

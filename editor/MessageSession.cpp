@@ -17,7 +17,7 @@ MessageSession::MessageSession(QObject* parent) : QObject(parent) {
 void MessageSession::SetRomPath(const QString& path) {
     m_romPath = path;
     m_layoutAgreed = false;
-    m_writes.clear();
+    m_history.Clear();
     emit RomChanged();
 }
 
@@ -76,38 +76,59 @@ kyrel::WriteResult MessageSession::Write(const WritePlan& plan, const kyrel::Byt
     const auto written = static_cast<std::size_t>(
         std::min<std::int64_t>(result.written, static_cast<std::int64_t>(before.bytes.size())));
     if (written > 0) {
-        m_writes.push_back({plan.start,
-                            {before.bytes.begin(), before.bytes.begin() + written},
-                            {plan.bytes.begin(), plan.bytes.begin() + written}});
+        m_history.Add({{},
+                       {{plan.start,
+                         {before.bytes.begin(), before.bytes.begin() + written},
+                         {plan.bytes.begin(), plan.bytes.begin() + written}}}});
         emit RomChanged();
     }
     return result;
 }
 
 std::optional<std::int32_t> MessageSession::UndoPosition() const {
-    if (m_writes.empty())
-        return std::nullopt;
-    return m_writes.back().start;
+    if (const WriteHistory::Change* newest = m_history.Newest())
+        return newest->Start();
+    return std::nullopt;
 }
 
-MessageSession::Undo MessageSession::UndoWrite(const kyrel::ByteWatcher& watcher) {
-    if (m_writes.empty())
-        return {};
-    WriteRecord& last = m_writes.back();
-    const kyrel::WriteResult result =
-        kyrel::RestoreBytes(ToFsPath(m_romPath), last.start, last.after, last.before, watcher);
-    const auto restored = static_cast<std::size_t>(result.written);
-    const auto count = static_cast<std::int64_t>(last.before.size());
-    const std::int32_t start = last.start;
-    if (restored == last.before.size()) {
-        m_writes.pop_back();
-    } else if (restored > 0) {
-        // The file now holds the old bytes up to where the undo stopped: a second undo starts from there.
-        std::copy(last.before.begin(), last.before.begin() + static_cast<std::ptrdiff_t>(restored), last.after.begin());
-    }
-    if (restored > 0)
+WriteHistory::Undo MessageSession::UndoWrite(const kyrel::ByteWatcher& watcher) {
+    WriteHistory::Undo undo = m_history.UndoNewest(ToFsPath(m_romPath), watcher);
+    if (undo.result.bytes > 0)
         emit RomChanged();
-    return {start, count, result};
+    return undo;
+}
+
+Script::Exported MessageSession::ExportScript(const QDateTime& now) {
+    return Script::Export(ToFsPath(m_romPath), {m_bankStart[1], m_bankStart[2]}, m_charTable, now);
+}
+
+Script::ImportPlan MessageSession::PlanImport(const QString& scriptPath) {
+    Script::ImportPlan plan;
+    const std::filesystem::path path = ToFsPath(scriptPath);
+    // A file too large for any script is refused before a byte of it is read.
+    const kyrel::SizeResult size = kyrel::RomFileSize(path);
+    if (size.ok() && size.size > static_cast<std::int64_t>(kyrel::MaxPoBytes)) {
+        plan.refused = kyrel::PoFailure{kyrel::PoProblem::TooLarge, 0, {}};
+        return plan;
+    }
+    const kyrel::Stretch script = size.ok() ? kyrel::ReadStretch(path, 1, size.size) : kyrel::Stretch{};
+    if (!size.ok() || !script.ok()) {
+        plan.failure = size.ok() ? script.failure : size.failure;
+        return plan;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(script.bytes.data()), script.bytes.size());
+    return Script::PlanImport(text, ToFsPath(m_romPath), {m_bankStart[1], m_bankStart[2]}, m_charTable);
+}
+
+kyrel::RunsResult MessageSession::Import(const Script::ImportPlan& plan, const QString& scriptName) {
+    const kyrel::RunsResult result = kyrel::ReplaceRuns(ToFsPath(m_romPath), plan.runs);
+    // The runs written whole are one change; a run that stopped midway is left to the report.
+    WriteHistory::Change change{scriptName, {plan.runs.begin(), plan.runs.begin() + static_cast<std::ptrdiff_t>(result.runs)}};
+    const bool changed = !change.runs.empty() || !result.ok(); // a run that stopped may have changed bytes
+    m_history.Add(std::move(change));
+    if (changed)
+        emit RomChanged();
+    return result;
 }
 
 void MessageSession::EndWrite() {

@@ -5,6 +5,8 @@
 #include "codec/MessageReader.h"
 #include "codec/RomWriter.h"
 #include "editor/FsPath.h"
+#include "editor/Script.h"
+#include "editor/WriteHistory.h"
 
 #include <QObject>
 #include <QString>
@@ -83,16 +85,21 @@ public:
     // A failure tells how many bytes went in before a write stopped, or that it did not start.
     [[nodiscard]] kyrel::WriteResult Write(const WritePlan& plan, const kyrel::ByteWatcher& watcher = {});
 
-    // Where the newest write not yet taken back began; nothing when there is none.
+    // Every message of the ROM as a script for a translation tool.
+    [[nodiscard]] Script::Exported ExportScript(const QDateTime& now);
+    // What importing a script file writes into the ROM, touching nothing.
+    [[nodiscard]] Script::ImportPlan PlanImport(const QString& scriptPath);
+    // Writes an import plan that was not refused with one open of the ROM, and keeps what it replaced as one
+    // change for UndoWrite. The runs written whole are those of the result's count.
+    [[nodiscard]] kyrel::RunsResult Import(const Script::ImportPlan& plan, const QString& scriptName);
+
+    // The writes and imports not yet taken back.
+    [[nodiscard]] const WriteHistory& History() const { return m_history; }
+    // Where the newest change not yet taken back began; nothing when there is none.
     [[nodiscard]] std::optional<std::int32_t> UndoPosition() const;
-    // Puts back the bytes the newest write replaced, if the file still holds what it wrote. A failure tells
-    // how many were put back before an undo stopped, or that it was refused (the write can be taken back again).
-    struct Undo {
-        std::int32_t start = 0;
-        std::int64_t count = 0; // bytes to put back
-        kyrel::WriteResult result;
-    };
-    [[nodiscard]] Undo UndoWrite(const kyrel::ByteWatcher& watcher = {});
+    // Puts back the bytes the newest change replaced, if the file still holds what it wrote. A failure tells
+    // how far an undo got before it stopped, or that it was refused (the change can be taken back again).
+    [[nodiscard]] WriteHistory::Undo UndoWrite(const kyrel::ByteWatcher& watcher = {});
     // Every undo ends so: the next read is the message at the position restored.
     void EndUndo(std::int32_t position) { m_positions.ReadPos = position; }
     // Every write attempt ends so: the encoder's break state starts afresh, and the next read is the message at
@@ -122,13 +129,7 @@ private:
     kyrel::CharTable m_charTable;
     kyrel::EncoderState m_encoder;
     std::vector<std::uint8_t> m_readBytes;
-    // What each write since the ROM was chosen replaced, newest last; kept in memory only.
-    struct WriteRecord {
-        std::int32_t start = 0;
-        std::vector<std::uint8_t> before; // the file's bytes before the write
-        std::vector<std::uint8_t> after;  // the bytes it holds there now
-    };
-    std::vector<WriteRecord> m_writes;
+    WriteHistory m_history;
     // The user agreed to write into this ROM although its layout is not what the positions assume.
     bool m_layoutAgreed = false;
 };

@@ -4,6 +4,7 @@
 #include "codec/TypedText.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QStringList>
 
 #include <system_error>
@@ -285,4 +286,254 @@ QString Reports::NewTextSize(const kyrel::EncodedMessage& typed, bool empty, std
                    "a message of their own.")
                     .arg(Bytes(held - needed));
     return said;
+}
+
+QString Reports::UndoFailed(const WriteHistory::Undo& undo) {
+    const WriteHistory::Change& change = undo.change;
+    if (!change.IsImport()) {
+        const kyrel::ByteRun& run = change.runs.front();
+        return UndoFailed(static_cast<std::int32_t>(run.start), {undo.result.bytes, undo.result.failure},
+                          static_cast<std::int64_t>(run.before.size()));
+    }
+    const QString reason = Reason(undo.result.failure);
+    if (undo.result.bytes == 0)
+        return tr("Nothing was undone.\n\n%1").arg(reason);
+    return tr("The undo of the import of %1 stopped after %2 of %3 changed stretches: those hold their bytes from "
+              "before the import again; the rest of the import is still in the file, and Undo Write can try "
+              "again.\n\n%4")
+        .arg(change.script, Count(static_cast<std::int64_t>(undo.result.runs)),
+             Count(static_cast<std::int64_t>(change.runs.size())), reason);
+}
+
+QString Reports::UndoItem(const WriteHistory::Change* newest) {
+    if (!newest)
+        return {};
+    return newest->IsImport() ? tr("&Undo Import of %1").arg(newest->script)
+                              : tr("&Undo Write at %1").arg(newest->Start());
+}
+
+QString Reports::Count(std::int64_t count) {
+    // The sentences are English, whatever the system's language: so are their numbers.
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(static_cast<qlonglong>(count));
+}
+
+QString Reports::ManyBytes(std::int64_t count) {
+    return count == 1 ? tr("1 byte") : tr("%1 bytes").arg(Count(count));
+}
+
+QString Reports::ScriptNote(int bank, int index, std::int64_t bytes) {
+    return tr("Bank %1, message %2. The translation may take at most %3, end code included; a shorter one is "
+              "filled with blanks.")
+        .arg(bank)
+        .arg(index)
+        .arg(Bytes(bytes));
+}
+
+QString Reports::ScriptCutNote(int bank, int index) {
+    return tr("Bank %1, message %2. The index view cuts this message after 1000 bytes, before its end code: it is "
+              "here for reference, and its translation is not imported.")
+        .arg(bank)
+        .arg(index);
+}
+
+QString Reports::Exported(const QString& fileName, int messages) {
+    return tr("The script of %1 messages was saved as %2. Translate it in a translation tool, then import it with "
+              "\"Import Script...\".")
+        .arg(Count(messages))
+        .arg(fileName);
+}
+
+QString Reports::ExportFailed(const QString& fileName, const QString& reason) {
+    return tr("The script could not be saved as %1: %2").arg(fileName, reason);
+}
+
+QString Reports::ExportRefused(const kyrel::Failure& failure) {
+    return tr("The script could not be made.\n\n%1").arg(Reason(failure));
+}
+
+namespace {
+
+QString PoProblemText(const kyrel::PoFailure& failure) {
+    const QString value = QString::fromStdString(failure.value);
+    switch (failure.problem) {
+    case kyrel::PoProblem::TooLarge:
+        return Reports::tr("It holds more than %1, far more than any script.").arg(Reports::Bytes(kyrel::MaxPoBytes));
+    case kyrel::PoProblem::Unexpected:
+        return value.isEmpty() ? Reports::tr("It ends in the middle of an entry.")
+                               : Reports::tr("\"%1\" cannot stand there.").arg(value);
+    case kyrel::PoProblem::MissingString:
+        return Reports::tr("%1 is not followed by a quoted string.").arg(value);
+    case kyrel::PoProblem::MissingMsgstr:
+        return Reports::tr("The entry has no msgstr.");
+    case kyrel::PoProblem::UnclosedString:
+        return Reports::tr("A quoted string does not end on its line.");
+    case kyrel::PoProblem::BadEscape:
+        return Reports::tr("The escape %1 is not one a PO file may hold.").arg(value);
+    case kyrel::PoProblem::PluralForms:
+        return Reports::tr("The entry has plural forms, which no message of the game has.");
+    case kyrel::PoProblem::NotUtf8:
+        return Reports::tr("The file says it is written in %1, and scripts are read in UTF-8 only: save it as UTF-8 "
+                           "in the translation tool.")
+            .arg(value);
+    case kyrel::PoProblem::InvalidUtf8:
+        return Reports::tr("It holds bytes that are not UTF-8 text.");
+    }
+    return {};
+}
+
+} // namespace
+
+QString Reports::ImportRefused(const QString& scriptName, const Script::ImportPlan& plan) {
+    if (plan.refused) {
+        const QString what = PoProblemText(*plan.refused);
+        return tr("Nothing was imported: %1 is not a PO file the editor can read.\n\n%2")
+            .arg(scriptName, plan.refused->line > 0 ? tr("Line %1: %2").arg(plan.refused->line).arg(what) : what);
+    }
+    return tr("Nothing was imported.\n\n%1").arg(Reason(plan.failure));
+}
+
+QString Reports::LeftOutEntry(const Script::LeftOut& left) {
+    QString why;
+    switch (left.reason) {
+    case Script::Reason::Fuzzy:
+        why = tr("it is marked as fuzzy, to be reviewed.");
+        break;
+    case Script::Reason::NoSuchMessage:
+        why = left.context.empty() ? tr("it has no context naming a message of this ROM.")
+                                   : tr("no message of this ROM starts at that position with that length.");
+        break;
+    case Script::Reason::Repeated:
+        why = tr("an earlier entry translates the same message.");
+        break;
+    case Script::Reason::CutMessage:
+        why = tr("the index view cuts this message after 1000 bytes, so it is not imported.");
+        break;
+    case Script::Reason::BadArgument:
+        why = left.error ? BadArgument(*left.error) : QString();
+        break;
+    case Script::Reason::TooLong:
+        why = tr("needs %1, %2 fit.").arg(Bytes(left.needed), QString::number(left.message.bytes));
+        break;
+    case Script::Reason::EndCodeInside:
+        why = tr("its bytes hold an end code before their last byte, which would split the message in two and move "
+                 "every later message one index on.");
+        break;
+    }
+    const QString context = left.context.empty() ? QString() : QStringLiteral(" (%1)").arg(
+                                                                   QString::fromStdString(left.context));
+    return tr("Line %1%2: %3").arg(QString::number(left.line), context, why);
+}
+
+namespace {
+
+// "line 40", "lines 40 and 52", "lines 40, 52 and 77".
+QString Lines(const QList<int>& lines) {
+    QStringList numbers;
+    for (const int line : lines)
+        numbers << QString::number(line);
+    const QString list = numbers.size() < 2 ? numbers.join(QString())
+                                            : numbers.mid(0, numbers.size() - 1).join(QStringLiteral(", ")) +
+                                                  Reports::tr(" and ") + numbers.constLast();
+    return numbers.size() == 1 ? Reports::tr("line %1").arg(list) : Reports::tr("lines %1").arg(list);
+}
+
+// Each character without a code once, with the lines of the translations that leave it out.
+QList<std::pair<std::u16string, QList<int>>> DroppedByCharacter(const Script::ImportPlan& plan) {
+    QList<std::pair<std::u16string, QList<int>>> dropped;
+    for (const Script::Translation& translation : plan.translations) {
+        const std::u16string& text = translation.dropped;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const bool pair = QChar::isHighSurrogate(text[i]) && i + 1 < text.size();
+            const std::u16string character = text.substr(i, pair ? 2 : 1);
+            i += pair ? 1 : 0;
+            auto found = std::find_if(dropped.begin(), dropped.end(),
+                                      [&](const auto& entry) { return entry.first == character; });
+            if (found == dropped.end())
+                dropped.append({character, {translation.line}});
+            else
+                found->second.append(translation.line);
+        }
+    }
+    return dropped;
+}
+
+} // namespace
+
+QString Reports::ImportQuestion(const Script::ImportPlan& plan, const QString& scriptName, const QString& romName) {
+    QStringList said;
+    said << tr("Import %1 into %2?").arg(scriptName, romName);
+    const int changing = plan.Changing();
+    const auto held = static_cast<int>(plan.translations.size()) - changing;
+    QString counts = (changing == 1 ? tr("1 translation will be written: %1 change.")
+                                    : tr("%1 translations will be written: %2 change.").arg(Count(changing)))
+                         .arg(ManyBytes(plan.BytesChanging()));
+    if (held > 0)
+        counts += held == 1 ? tr(" 1 more is in the ROM already.") : tr(" %1 more are in the ROM already.").arg(held);
+    if (!plan.leftOut.empty()) {
+        const auto left = static_cast<std::int64_t>(plan.leftOut.size());
+        counts += (left == 1 ? tr(" 1 entry is left out") : tr(" %1 entries are left out").arg(Count(left))) +
+                  tr("; the details list each with its reason.");
+    }
+    said << counts;
+    const auto dropped = DroppedByCharacter(plan);
+    if (!dropped.isEmpty()) {
+        QStringList named;
+        for (const auto& [character, lines] : dropped)
+            named << tr("%1 (%2)").arg(SpelledOut(character), Lines(lines));
+        const QString list = named.size() < 2 ? named.join(QString())
+                                              : named.mid(0, named.size() - 1).join(QStringLiteral(", ")) +
+                                                    tr(" and ") + named.constLast();
+        said << tr("The game has no code for %1, so those translations leave %2 out.")
+                    .arg(list, dropped.size() == 1 ? tr("it") : tr("them"));
+    }
+    said << tr("Every message keeps its place: a shorter translation is filled with blanks up to the message's end "
+               "code. Undo Write takes the whole import back.");
+    return said.join(QStringLiteral("\n\n"));
+}
+
+QString Reports::ImportDetails(const Script::ImportPlan& plan) {
+    QStringList lines;
+    for (const Script::LeftOut& left : plan.leftOut)
+        lines << LeftOutEntry(left);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString Reports::NothingToImport(const Script::ImportPlan& plan, const QString& scriptName) {
+    QString said = plan.translations.empty()
+                       ? tr("%1 holds no translation to import.").arg(scriptName)
+                       : tr("Nothing was written: the ROM already holds every translation of %1.").arg(scriptName);
+    if (!plan.leftOut.empty())
+        said += QLatin1Char(' ') + (plan.leftOut.size() == 1 ? tr("1 entry is left out:")
+                                                             : tr("%1 entries are left out:").arg(
+                                                                   Count(static_cast<std::int64_t>(plan.leftOut.size())))) +
+                QStringLiteral("\n\n") + ImportDetails(plan);
+    return said;
+}
+
+QString Reports::Imported(const Script::ImportPlan& plan, const kyrel::RunsResult& result) {
+    if (result.ok()) {
+        const int written = plan.Changing();
+        return (written == 1 ? tr("1 translation written: %1 changed.")
+                             : tr("%1 translations written: %2 changed.").arg(Count(written)))
+            .arg(ManyBytes(result.bytes));
+    }
+    const QString reason = Reason(result.failure);
+    if (plan.runs.empty())
+        return tr("Nothing was imported.\n\n%1").arg(reason);
+    if (result.runs >= plan.runs.size())
+        return tr("Every translation went in, but the file may not hold them all.\n\n%1").arg(reason);
+    // The runs go in the order of the translations, so those that went in whole come first.
+    const std::size_t stoppedAt = result.runs < plan.runs.size() ? plan.runTranslation[result.runs] : 0;
+    int whole = 0;
+    for (std::size_t i = 0; i < stoppedAt; ++i)
+        whole += plan.translations[i].changes ? 1 : 0;
+    const Script::Translation& stopped = plan.translations[stoppedAt];
+    if (whole == 0 && result.runs == 0)
+        return tr("Nothing was imported, unless part of the translation at line %1 (the message at position %2).\n\n%3")
+            .arg(QString::number(stopped.line), QString::number(stopped.message.position), reason);
+    return tr("The import stopped after %1 of %2 translations: those of the script's lines up to %3 went in; the "
+              "translation at line %4 (the message at position %5) may be partly written, and the rest did not go "
+              "in. Undo Write takes back what went in.\n\n%6")
+        .arg(Count(whole), Count(plan.Changing()), QString::number(plan.translations[stoppedAt - 1].line),
+             QString::number(stopped.line), QString::number(stopped.message.position), reason);
 }

@@ -5,6 +5,8 @@
 #include "codec/RomFile.h"
 #include "codec/RomWriter.h"
 #include "editor/MessageSession.h"
+#include "editor/Script.h"
+#include "editor/WriteHistory.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -52,8 +54,36 @@ public:
     [[nodiscard]] static QString LayoutWarning(const QString& fileName, kyrel::RomLayout layout, std::int64_t size);
     // A write that was refused (nothing written) or stopped after some bytes.
     [[nodiscard]] static QString WriteFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t needed);
-    // An undo that was refused (nothing restored) or stopped after some bytes.
+    // An undo of a write that was refused (nothing restored) or stopped after some bytes.
     [[nodiscard]] static QString UndoFailed(std::int32_t start, const kyrel::WriteResult& result, std::int64_t count);
+    // An undo of a write or an import that was refused or stopped midway.
+    [[nodiscard]] static QString UndoFailed(const WriteHistory::Undo& undo);
+    // The Undo Write item for the newest change (nothing: there is none).
+    [[nodiscard]] static QString UndoItem(const WriteHistory::Change* newest);
+
+    // A count as a number a person reads: "4,210".
+    [[nodiscard]] static QString Count(std::int64_t count);
+    // "1 byte", "4,210 bytes".
+    [[nodiscard]] static QString ManyBytes(std::int64_t count);
+    // The note for the translator beside each message of an exported script.
+    [[nodiscard]] static QString ScriptNote(int bank, int index, std::int64_t bytes);
+    [[nodiscard]] static QString ScriptCutNote(int bank, int index);
+    [[nodiscard]] static QString Exported(const QString& fileName, int messages);
+    // The script file could not be saved; `reason` is the system's.
+    [[nodiscard]] static QString ExportFailed(const QString& fileName, const QString& reason);
+    [[nodiscard]] static QString ExportRefused(const kyrel::Failure& failure);
+    // A script refused as a whole, or a ROM that could not be read for it.
+    [[nodiscard]] static QString ImportRefused(const QString& scriptName, const Script::ImportPlan& plan);
+    // Why one entry is left out, after its line and context.
+    [[nodiscard]] static QString LeftOutEntry(const Script::LeftOut& left);
+    // The question before an import, and every entry left out with its reason for the box's details.
+    [[nodiscard]] static QString ImportQuestion(const Script::ImportPlan& plan, const QString& scriptName,
+                                                const QString& romName);
+    [[nodiscard]] static QString ImportDetails(const Script::ImportPlan& plan);
+    // An import that has nothing to write.
+    [[nodiscard]] static QString NothingToImport(const Script::ImportPlan& plan, const QString& scriptName);
+    // After an import: what went in, or where it stopped.
+    [[nodiscard]] static QString Imported(const Script::ImportPlan& plan, const kyrel::RunsResult& result);
     // What the user must know after "Copy as New Text", or nothing.
     [[nodiscard]] static QString Copied(const MessageSession::Copy& copy);
     // The "New Text" tooltip: how many bytes the text needs against the message read last, or what is wrong.

@@ -31,3 +31,6 @@ target_link_libraries(tst_undo PRIVATE kyrel_editor_driver)
 
 kyrel_add_test(tst_messagelist)
 target_link_libraries(tst_messagelist PRIVATE kyrel_editor_driver)
+
+kyrel_add_test(tst_script)
+target_link_libraries(tst_script PRIVATE kyrel_editor_driver)

@@ -262,6 +262,56 @@ private slots:
         QCOMPARE(QFileInfo::exists(path), cutTo != MovedAway);
     }
 
+    // A change of many runs with one open of the file: every run checked before the first byte goes in.
+    void replaceRuns_data() {
+        QTest::addColumn<int>("first");    // start of the first run; the second starts 6 bytes after it
+        QTest::addColumn<bool>("takeBack"); // put the runs' "before" back over their "after"
+        QTest::addColumn<QString>("file");  // the file's bytes first, as Content with these bytes set from 2 on
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("mentions"); // empty when every run goes in
+        const QString unchanged = QString::fromLatin1(Content);
+        QTest::newRow("two runs") << 2 << false << unchanged
+                                  << "10 AA BB 43 54 65 76 CC 98 A9 BA CB DC ED FE 0F" << QString();
+        QTest::newRow("taken back") << 2 << true << "10 AA BB 43 54 65 76 CC 98 A9 BA CB DC ED FE 0F"
+                                    << unchanged << QString();
+        QTest::newRow("a byte of the second run changed since") << 2 << false
+                                                                << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
+                                                                << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
+                                                                << "ChangedSinceWrite path=%1 position=8 ";
+        QTest::newRow("the second run past the end")
+            << 11 << false << unchanged << unchanged << "NoRoom path=%1 position=17 count=1 size=16 ";
+        QTest::newRow("before the file") << 0 << false << unchanged << unchanged << "BeforeFile path=%1 position=0 ";
+    }
+
+    void replaceRuns() {
+        QFETCH(int, first);
+        QFETCH(bool, takeBack);
+        QFETCH(QString, file);
+        QFETCH(QString, after);
+        QFETCH(QString, mentions);
+        QTemporaryDir dir;
+        const QString path = SaveContent(dir);
+        const auto content = HexBytes(file.toStdString());
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(reinterpret_cast<const char*>(content.data()), static_cast<qint64>(content.size()));
+        out.close();
+        const auto old = HexBytes(Content);
+        auto held = [&](int at, int count) {
+            return at < 1 ? std::vector<std::uint8_t>(count, 0)
+                          : std::vector<std::uint8_t>(old.begin() + at - 1, old.begin() + std::min(at - 1 + count, 16));
+        };
+        std::vector<ByteRun> runs = {{first, held(first, 2), {0xAA, 0xBB}}, {first + 6, held(first + 6, 1), {0xCC}}};
+        if (runs[1].before.empty())
+            runs[1].before = {0x00};
+        const RunsResult result = ReplaceRuns(FsPath(path), runs, takeBack);
+        QCOMPARE(result.ok(), mentions.isEmpty());
+        QCOMPARE(result.runs, mentions.isEmpty() ? std::size_t(2) : 0);
+        QVERIFY2(QString::fromStdString(Shown(result.failure)).startsWith(mentions.arg(PathText(FsPath(path)).c_str())),
+                 Shown(result.failure).c_str());
+        QCOMPARE(FileHex(path), after);
+    }
+
     void readOnlyFileIsNotWritten() {
         QTemporaryDir dir;
         const QString path = SaveContent(dir);

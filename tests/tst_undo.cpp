@@ -91,8 +91,8 @@ void TestUndo::undoRestoresEveryWrite() {
         SyntheticRom other(now.size());
         other.Put(1, now);
         kyrel::testing::SaveRom(path, other);
-        const MessageSession::Undo undo = session.UndoWrite();
-        QCOMPARE(undo.result.written, 0);
+        const WriteHistory::Undo undo = session.UndoWrite();
+        QCOMPARE(undo.result.bytes, 0);
         QCOMPARE(undo.result.failure.code, kyrel::FailureCode::ChangedSinceWrite);
         QCOMPARE(undo.result.failure.position, *newest + 1);
         QCOMPARE(RomBytes(path), now);
@@ -101,7 +101,7 @@ void TestUndo::undoRestoresEveryWrite() {
     }
     int undone = 0;
     while (session.UndoPosition()) {
-        const MessageSession::Undo undo = session.UndoWrite();
+        const WriteHistory::Undo undo = session.UndoWrite();
         QVERIFY2(undo.result.ok(), kyrel::testing::Shown(undo.result.failure).c_str());
         QVERIFY(++undone <= writes);
     }

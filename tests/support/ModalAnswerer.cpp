@@ -20,7 +20,7 @@ void ModalAnswerer::Poll() {
         return;
     box->setProperty("answered", true);
     m_boxes.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                    box->standardButton(box->defaultButton())});
+                    box->standardButton(box->defaultButton()), box->detailedText()});
     if (m_whileOpen)
         m_whileOpen(m_boxes.constLast());
     QAbstractButton* button = box->button(m_answer);

@@ -19,6 +19,7 @@ public:
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton;
+        QString details; // behind the box's "Show Details..." button
     };
 
     explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok);

@@ -1,0 +1,307 @@
+// The whole script out and back in: File > Export Script... writes every message of the ROM as a PO file that
+// gettext's tools accept, and File > Import Script... writes the translations back, each message in its own place.
+#include "codec/MessageEncoder.h"
+#include "codec/PoFile.h"
+#include "codec/ScriptImport.h"
+#include "tests/support/EditorTest.h"
+
+#include <QAction>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <random>
+
+using kyrel::PoEntry;
+using kyrel::testing::RomBytes;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+std::vector<PoEntry> ReadScript(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    kyrel::PoRead read = kyrel::ReadPo(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return read.ok() ? std::move(read.entries) : std::vector<PoEntry>{};
+}
+
+void WriteScript(const QString& path, const std::vector<PoEntry>& entries) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const std::string text = kyrel::WritePo(entries);
+    QCOMPARE(file.write(text.data(), static_cast<qint64>(text.size())), static_cast<qint64>(text.size()));
+}
+
+// A gettext tool run on a file; its standard error when it fails or complains, empty when all is well.
+QString RunGettext(const QString& tool, const QStringList& arguments) {
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000))
+        return tool + QStringLiteral(" did not finish");
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    if (process.exitCode() != 0 && errors.isEmpty())
+        return tool + QStringLiteral(" failed");
+    return errors;
+}
+
+// What an import writes over a message of `length` bytes for a translation: its bytes without their end code,
+// blanks, then the end code.
+Bytes Padded(const std::u16string& translation, std::int64_t length) {
+    Bytes bytes = kyrel::EncodeToBytes(translation).bytes;
+    bytes.pop_back();
+    bytes.resize(static_cast<std::size_t>(length) - 1, 0x59);
+    bytes.push_back(0x7F);
+    return bytes;
+}
+
+} // namespace
+
+class TestScript : public EditorTest {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void exportPassesGettextsChecks();
+    void roundTrip_data();
+    void roundTrip();
+    void importDecides_data();
+    void importDecides();
+    void importWritesEachMessageInPlaceAndUndoes();
+
+private:
+    QString Export(const QString& name);
+    void Import(const QString& path, QMessageBox::StandardButton answer = QMessageBox::Yes);
+    [[nodiscard]] QString ScriptPath(const QString& name) { return Editor().FilePath(name); }
+
+    QString m_rom;
+    QString m_exported;
+    std::vector<PoEntry> m_entries; // of the exported script, its header first
+};
+
+void TestScript::init() {
+    EditorTest::init();
+    if (QTest::currentTestFailed())
+        return;
+    m_rom = Save(kyrel::testing::MakeDemoRom());
+    Ui().Load(m_rom);
+    Answerer().Clear();
+    m_exported = Export(QStringLiteral("quillmere.po"));
+    m_entries = ReadScript(m_exported);
+    QCOMPARE(m_entries.size(), std::size_t(748));
+    QCOMPARE(Said(), QStringLiteral("The script of 747 messages was saved as %1. Translate it in a translation tool, "
+                                    "then import it with \"Import Script...\".")
+                         .arg(QDir::toNativeSeparators(m_exported)));
+    Answerer().Clear();
+}
+
+QString TestScript::Export(const QString& name) {
+    const QString path = ScriptPath(name);
+    AnswerFileDialog(path);
+    Ui().Choose("ExportScript");
+    return path;
+}
+
+void TestScript::Import(const QString& path, QMessageBox::StandardButton answer) {
+    Answerer().SetAnswer(answer);
+    AnswerFileDialog(path);
+    Ui().Choose("ImportScript");
+}
+
+// The export is a template gettext's tools take, with the ROM's name proposed, every message named by its position
+// and length, a note with its budget for the translator, and its text as "Copy as New Text" gives it.
+void TestScript::exportPassesGettextsChecks() {
+    QCOMPARE(Dialog().findChild<QAction*>(QStringLiteral("ExportScript"))->isEnabled(), true);
+    QVERIFY(QFile::exists(m_exported));
+    const QString msgfmt = QStandardPaths::findExecutable(QStringLiteral("msgfmt"));
+    if (msgfmt.isEmpty())
+        QSKIP("gettext's msgfmt is not installed");
+    QCOMPARE(RunGettext(msgfmt, {QStringLiteral("--check"), QStringLiteral("-o"), QStringLiteral("/dev/null"), m_exported}),
+             QString());
+
+    const PoEntry& header = m_entries.front();
+    QVERIFY(header.id.empty() && !header.hasContext);
+    for (const char* field : {"Content-Type: text/plain; charset=UTF-8\n", "Content-Transfer-Encoding: 8bit\n",
+                              "MIME-Version: 1.0\n", "Project-Id-Version: Kyrel: Quillmere\n",
+                              "X-Generator: Kyrel: Script Editor 1.1.0\n"})
+        QVERIFY2(header.translation.find(field) != std::string::npos, field);
+
+    const PoEntry& first = m_entries[1];
+    const auto identity = kyrel::ParseScriptContext(first.context);
+    QVERIFY(identity && identity->position == kyrel::Bank1Start);
+    QCOMPARE(QString::fromStdString(first.extracted.at(0)),
+             QStringLiteral("Bank 1, message 1. The translation may take at most %1 bytes, end code included; a "
+                            "shorter one is filled with blanks.")
+                 .arg(identity->bytes));
+    // Bank 2's first message follows bank 1's 75.
+    QCOMPARE(kyrel::ParseScriptContext(m_entries[76].context)->position, kyrel::Bank2Start);
+    for (const PoEntry& entry : m_entries) {
+        QVERIFY(entry.translation.empty() || &entry == &header);
+        QVERIFY(!entry.id.empty() || &entry == &header);
+    }
+}
+
+// Importing the script translated as its own text changes nothing, however a tool rewrote it, and says so.
+void TestScript::roundTrip_data() {
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("said");
+    const QString same = QStringLiteral("Nothing was written: the ROM already holds every translation of %1.");
+    QTest::newRow("as the editor writes it") << QString() << QStringList() << same;
+    QTest::newRow("rewrapped by msgcat --width=20")
+        << QStringLiteral("msgcat") << QStringList{QStringLiteral("--width=20")} << same;
+    QTest::newRow("every entry set fuzzy by msgattrib")
+        << QStringLiteral("msgattrib") << QStringList{QStringLiteral("--set-fuzzy")}
+        << QStringLiteral("%1 holds no translation to import. 747 entries are left out:\n\nLine ");
+}
+
+void TestScript::roundTrip() {
+    QFETCH(QString, tool);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, said);
+    std::vector<PoEntry> translated = m_entries;
+    for (PoEntry& entry : translated)
+        if (entry.hasContext)
+            entry.translation = entry.id;
+    QString script = ScriptPath(QStringLiteral("same.po"));
+    WriteScript(script, translated);
+    if (!tool.isEmpty()) {
+        const QString program = QStandardPaths::findExecutable(tool);
+        if (program.isEmpty())
+            QSKIP("gettext's tools are not installed");
+        const QString rewritten = ScriptPath(QStringLiteral("rewritten.po"));
+        QCOMPARE(RunGettext(program, arguments + QStringList{QStringLiteral("-o"), rewritten, script}), QString());
+        script = rewritten;
+    }
+    const Bytes before = RomBytes(m_rom);
+    Import(script);
+    QCOMPARE(Answerer().Boxes().size(), 1);
+    const QString name = QFileInfo(script).fileName();
+    QVERIFY2(Said().startsWith(said.arg(name)), qPrintable(Said()));
+    QVERIFY(RomBytes(m_rom) == before);
+}
+
+// What an import makes of one entry for bank 2's first message (25 bytes in the demo ROM): written over it and
+// filled with blanks, or left out with its reason, the ROM untouched.
+void TestScript::importDecides_data() {
+    QTest::addColumn<QString>("translation");
+    QTest::addColumn<QString>("context"); // empty: the message's own
+    QTest::addColumn<bool>("fuzzy");
+    QTest::addColumn<QString>("reason"); // empty: written
+    QTest::newRow("fits and is padded") << "Hi" << QString() << false << QString();
+    QTest::newRow("line ends as in the pane") << "Hi\nthere" << QString() << false << QString();
+    QTest::newRow("exactly fits") << QString(24, u'Z') << QString() << false << QString();
+    QTest::newRow("one byte longer") << QString(25, u'Z') << QString() << false << "needs 26 bytes, 25 fit.";
+    QTest::newRow("bad argument") << "Hi<COLOR>ab" << QString() << false
+                                  << "The argument after <COLOR> at line 1, column 10 is \"ab\"";
+    QTest::newRow("an end code inside") << "Hi<E>there" << QString() << false << "an end code before their last byte";
+    QTest::newRow("a raw end code inside") << "Hi<$7F>there" << QString() << false
+                                           << "an end code before their last byte";
+    QTest::newRow("no such message") << "Hi" << "918211: 25 bytes" << false
+                                     << "no message of this ROM starts at that position with that length.";
+    QTest::newRow("another length") << "Hi" << "918210: 24 bytes" << false
+                                    << "no message of this ROM starts at that position with that length.";
+    QTest::newRow("fuzzy") << "Hi" << QString() << true << "it is marked as fuzzy";
+    QTest::newRow("empty") << QString() << QString() << false << "holds no translation to import.";
+}
+
+void TestScript::importDecides() {
+    QFETCH(QString, translation);
+    QFETCH(QString, context);
+    QFETCH(bool, fuzzy);
+    QFETCH(QString, reason);
+    PoEntry entry = m_entries.at(76);
+    QCOMPARE(QString::fromStdString(entry.context), QStringLiteral("918210: 25 bytes"));
+    if (!context.isEmpty())
+        entry.context = context.toStdString();
+    entry.translation = translation.toStdString();
+    if (fuzzy)
+        entry.flags.push_back("fuzzy");
+    const QString script = ScriptPath(QStringLiteral("fr.po"));
+    WriteScript(script, {m_entries.front(), entry});
+
+    Bytes expected = RomBytes(m_rom);
+    if (reason.isEmpty()) {
+        const Bytes padded = Padded(translation.replace(u'\n', QStringLiteral("\r\n")).toStdU16String(), 25);
+        std::copy(padded.begin(), padded.end(), expected.begin() + kyrel::Bank2Start - 1);
+    }
+    Import(script);
+    QVERIFY(RomBytes(m_rom) == expected);
+    QVERIFY(!Answerer().Boxes().isEmpty());
+    if (!reason.isEmpty()) {
+        QCOMPARE(Answerer().Boxes().size(), 1);
+        QVERIFY2(Said().contains(reason), qPrintable(Said()));
+        return;
+    }
+    // One question, then the report; the message shown is read again.
+    QCOMPARE(Answerer().Boxes().size(), 2);
+    const ModalAnswerer::Box& question = Answerer().Boxes().constFirst();
+    QCOMPARE(question.defaultButton, QMessageBox::No);
+    QVERIFY2(question.text.startsWith(QStringLiteral("Import fr.po into quillmere.smc?\n\n1 translation will be "
+                                                     "written:")),
+             qPrintable(question.text));
+    QVERIFY2(Said().startsWith(QStringLiteral("1 translation written: ")), qPrintable(Said()));
+}
+
+// Random translations of many messages, some too long: each written message holds exactly its translation's
+// bytes, blanks and its end code; every other byte stays; the same import again changes nothing; one Undo Write
+// takes it all back.
+void TestScript::importWritesEachMessageInPlaceAndUndoes() {
+    const Bytes original = RomBytes(m_rom);
+    std::mt19937 random(7);
+    const std::u16string words[] = {u"Bonjour", u"le monde", u"<COLOR>002rouge", u"Oui<BR>non", u"&", u"the end"};
+    std::vector<PoEntry> translated = m_entries;
+    Bytes expected = original;
+    int written = 0;
+    int leftOut = 0;
+    for (std::size_t i = 1; i < translated.size(); ++i) {
+        if (random() % 3 != 0)
+            continue;
+        std::u16string text;
+        for (unsigned k = 0, count = 1 + random() % 4; k < count; ++k)
+            text += words[random() % std::size(words)] + u" ";
+        PoEntry& entry = translated[i];
+        entry.translation = QString::fromStdU16String(text).toStdString();
+        const auto identity = kyrel::ParseScriptContext(entry.context);
+        const kyrel::EncodedMessage encoded = kyrel::EncodeToBytes(text);
+        if (static_cast<std::int64_t>(encoded.bytes.size()) > identity->bytes) {
+            ++leftOut;
+            continue;
+        }
+        const Bytes padded = Padded(text, identity->bytes);
+        written += std::equal(padded.begin(), padded.end(), original.begin() + identity->position - 1) ? 0 : 1;
+        std::copy(padded.begin(), padded.end(), expected.begin() + identity->position - 1);
+    }
+    QVERIFY2(written > 100 && leftOut > 5, qPrintable(QStringLiteral("%1 written, %2 left out").arg(written).arg(leftOut)));
+    const QString script = ScriptPath(QStringLiteral("fr.po"));
+    WriteScript(script, translated);
+
+    Import(script);
+    QCOMPARE(Answerer().Boxes().size(), 2);
+    QVERIFY2(Answerer().Boxes().constFirst().details.count(QLatin1Char('\n')) == leftOut - 1,
+             qPrintable(Answerer().Boxes().constFirst().details));
+    QVERIFY2(Answerer().Boxes().constFirst().text.contains(
+                 QStringLiteral("The game has no code for \"&\" (lines ")),
+             qPrintable(Answerer().Boxes().constFirst().text));
+    QVERIFY2(Said().startsWith(QStringLiteral("%1 translations written: ").arg(written)), qPrintable(Said()));
+    QVERIFY(RomBytes(m_rom) == expected);
+
+    Answerer().Clear();
+    Import(script);
+    QCOMPARE(Answerer().Boxes().size(), 1);
+    QVERIFY2(Said().startsWith(QStringLiteral("Nothing was written: the ROM already holds every translation of fr.po.")),
+             qPrintable(Said()));
+    QVERIFY(RomBytes(m_rom) == expected);
+
+    auto* undo = Dialog().findChild<QAction*>(QStringLiteral("UndoWrite"));
+    QCOMPARE(undo->text(), QStringLiteral("&Undo Import of fr.po"));
+    Answerer().Clear();
+    Ui().Choose("UndoWrite");
+    QVERIFY(Answerer().Boxes().isEmpty());
+    QVERIFY(RomBytes(m_rom) == original);
+    QVERIFY(!undo->isEnabled());
+}
+
+QTEST_MAIN(TestScript)
+#include "tst_script.moc"
