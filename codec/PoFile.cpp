@@ -175,6 +175,7 @@ bool Lexer::Next(Token& token) {
             ++m_pos;
         if (m_pos == m_text.size()) {
             Start(token, TokenKind::End);
+            token.obsolete = token.previous = false; // a last line of "#~" or "#|" alone
             // The line that holds the last byte: a line end at the very end begins no further line.
             if (!m_text.empty() && m_text.back() == '\n' && m_line > 1)
                 --token.line;

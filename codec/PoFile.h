@@ -47,8 +47,6 @@ struct PoFailure {
     PoProblem problem = PoProblem::Unexpected;
     int line = 0; // 1-based; 0 for TooLarge
     std::string value;
-
-    friend bool operator==(const PoFailure&, const PoFailure&) = default;
 };
 
 struct [[nodiscard]] PoRead {
@@ -56,7 +54,7 @@ struct [[nodiscard]] PoRead {
     // the file has it: first, in files that gettext's tools and WritePo write. Obsolete entries are kept and
     // marked; obsolete entries with plural forms are left out.
     std::vector<PoEntry> entries;
-    std::optional<PoFailure> failure; // when set, entries holds nothing of use
+    std::optional<PoFailure> failure; // when set, entries is empty
     [[nodiscard]] bool ok() const { return !failure; }
 };
 
@@ -69,14 +67,15 @@ struct [[nodiscard]] PoRead {
 // the size of the file.
 PoRead ReadPo(std::string_view fileBytes);
 
-// Writes the entries as a PO file that gettext's tools accept and ReadPo reads back as the same entries. The
+// Writes the entries as a PO file that ReadPo reads back as the same entries and gettext's tools accept (unless a
+// string holds the byte 0x04, which msgfmt refuses: it keeps it for its own use in compiled catalogs). The
 // header, when there is one, is the first entry, with an empty id and no context; the caller builds its
 // translation. Strings with a line end before their last character are written as gettext writes them: an empty
 // string after the keyword, then one line for each piece up to and including a line end. Lines are not wrapped
 // otherwise. Backslash, quote, line end and tab are escaped by name, the other control characters in octal.
 // Comments are written one per line (a comment holding line ends as several), references on one "#:" line,
-// flags on one "#," line; each string of the entries must be UTF-8 without NUL, and each reference and flag
-// free of blanks (a flag also of commas), or the file does not read back the same.
+// flags on one "#," line. To read back the same, each string must be UTF-8 without NUL, comments without blanks
+// at their end, references without blanks, flags without commas and without blanks at their ends.
 std::string WritePo(const std::vector<PoEntry>& entries);
 
 } // namespace kyrel

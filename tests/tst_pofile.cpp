@@ -530,6 +530,8 @@ msgstr "Neu"
           .obsolete = true,
           .line = 4}},
         1);
+    row("a last line of #| or #~ alone", "msgid \"a\"\nmsgstr \"b\"\n#~\n#| ",
+        {{.id = "a", .translation = "b", .line = 1}});
     row("an obsolete entry's previous strings after #~| are left out", R"po(#~| msgid "older"
 #~ msgid "old"
 #~ msgstr "alt"
