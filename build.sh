@@ -18,7 +18,7 @@ PACKAGES_RUN=(
 # Making the Debian package: CPack takes its dependencies from dpkg-shlibdeps and finds what to strip with file.
 PACKAGES_PACKAGE=(dpkg-dev file)
 # The rest, for the whole test suite and the benchmarks: the benchmark library, clang for the sanitizers and
-# fuzzing, the package checks, a virtual display, and the Windows cross-build.
+# fuzzing, the package checks, a virtual display, the Windows cross-build and gettext's tools.
 PACKAGES_TEST=(
     libbenchmark-dev
     clang libclang-rt-14-dev clang-format
@@ -28,6 +28,8 @@ PACKAGES_TEST=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     # looking at the windows on a virtual display, as for the screenshots in docs/
     openbox imagemagick
+    # msgfmt and msgcat check the PO files the codec writes and read back what they rewrite
+    gettext
 )
 PACKAGES=("${PACKAGES_RUN[@]}" "${PACKAGES_PACKAGE[@]}" "${PACKAGES_TEST[@]}")
 # Only for ./build.sh windows: Wine is large, and the test command does not need it.
@@ -77,7 +79,7 @@ SANITIZER_ENV=(
     ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 )
-FUZZ_TARGETS=(fuzz_reader fuzz_encoder fuzz_numbertext fuzz_typedtext)
+FUZZ_TARGETS=(fuzz_reader fuzz_encoder fuzz_numbertext fuzz_typedtext fuzz_po)
 # The codec and its check program cross-compiled for Windows (no Qt there).
 MINGW_OPTIONS=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKYREL_BUILD_GUI=OFF -DKYREL_BUILD_TESTS=OFF
     -DKYREL_CODEC_CHECK=ON)
