@@ -28,6 +28,8 @@ PACKAGES_TEST=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     # looking at the windows on a virtual display, as for the screenshots in docs/
     openbox imagemagick
+    # a real translation tool, to look at an exported script as a translator does (docs/poedit-script.png)
+    poedit
     # msgfmt and msgcat check the PO files the codec writes and read back what they rewrite
     gettext
 )

@@ -64,8 +64,8 @@ void ExportScript_Floor(benchmark::State& state) {
         std::size_t typed = 0;
         for (const ListedMessage& message : scan.messages) {
             const auto from = static_cast<std::size_t>(message.position - Bank1Start);
-            typed += TypedTextOf(std::span(bytes.bytes).subspan(from, static_cast<std::size_t>(message.bytes)))
-                         .text.size();
+            typed +=
+                TypedTextOf(std::span(bytes.bytes).subspan(from, static_cast<std::size_t>(message.bytes))).text.size();
         }
         if (scan.messages.size() != ListedMessages) {
             state.SkipWithError("the floor did not list every message");
@@ -95,8 +95,8 @@ const Translations& Translated() {
         made.rom = BenchRom::Shared().Copy("import.smc");
         CharTable table;
         table.BuildCharTable();
-        const std::string exported = Script::Export(made.rom, BankStarts, table, QDateTime::currentDateTimeUtc())
-                                         .file.toStdString();
+        const std::string exported =
+            Script::Export(made.rom, BankStarts, table, QDateTime::currentDateTimeUtc()).file.toStdString();
         made.messages = ScanMessages(made.rom, BankStarts, table).messages;
         std::vector<PoEntry> entries = ReadPo(exported).entries;
         for (PoEntry& entry : entries) {

@@ -45,8 +45,8 @@ std::optional<ScriptIdentity> ParseScriptContext(std::string_view context) {
 
 TranslationPlan PlanTranslation(const std::u16string& encoderText, std::int64_t messageBytes) {
     TranslationPlan plan;
-    plan.dropped = DroppedCharacters(encoderText);
     EncodedMessage encoded = EncodeToBytes(encoderText);
+    plan.dropped = std::move(encoded.dropped);
     if (!encoded.ok()) {
         plan.skip = TranslationSkip::BadArgument;
         plan.error = std::move(encoded.error);

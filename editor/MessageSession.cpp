@@ -123,7 +123,8 @@ Script::ImportPlan MessageSession::PlanImport(const QString& scriptPath) {
 kyrel::RunsResult MessageSession::Import(const Script::ImportPlan& plan, const QString& scriptName) {
     const kyrel::RunsResult result = kyrel::ReplaceRuns(ToFsPath(m_romPath), plan.runs);
     // The runs written whole are one change; a run that stopped midway is left to the report.
-    WriteHistory::Change change{scriptName, {plan.runs.begin(), plan.runs.begin() + static_cast<std::ptrdiff_t>(result.runs)}};
+    WriteHistory::Change change{scriptName,
+                                {plan.runs.begin(), plan.runs.begin() + static_cast<std::ptrdiff_t>(result.runs)}};
     const bool changed = !change.runs.empty() || !result.ok(); // a run that stopped may have changed bytes
     m_history.Add(std::move(change));
     if (changed)

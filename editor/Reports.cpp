@@ -357,7 +357,7 @@ QString PoProblemText(const kyrel::PoFailure& failure) {
     const QString value = QString::fromStdString(failure.value);
     switch (failure.problem) {
     case kyrel::PoProblem::TooLarge:
-        return Reports::tr("It holds more than %1, far more than any script.").arg(Reports::Bytes(kyrel::MaxPoBytes));
+        return Reports::tr("It holds more than %1 MiB, far more than any script.").arg(kyrel::MaxPoBytes >> 20);
     case kyrel::PoProblem::Unexpected:
         return value.isEmpty() ? Reports::tr("It ends in the middle of an entry.")
                                : Reports::tr("\"%1\" cannot stand there.").arg(value);
@@ -419,8 +419,8 @@ QString Reports::LeftOutEntry(const Script::LeftOut& left) {
                  "every later message one index on.");
         break;
     }
-    const QString context = left.context.empty() ? QString() : QStringLiteral(" (%1)").arg(
-                                                                   QString::fromStdString(left.context));
+    const QString context =
+        left.context.empty() ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(left.context));
     return tr("Line %1%2: %3").arg(QString::number(left.line), context, why);
 }
 
@@ -503,9 +503,10 @@ QString Reports::NothingToImport(const Script::ImportPlan& plan, const QString& 
                        ? tr("%1 holds no translation to import.").arg(scriptName)
                        : tr("Nothing was written: the ROM already holds every translation of %1.").arg(scriptName);
     if (!plan.leftOut.empty())
-        said += QLatin1Char(' ') + (plan.leftOut.size() == 1 ? tr("1 entry is left out:")
-                                                             : tr("%1 entries are left out:").arg(
-                                                                   Count(static_cast<std::int64_t>(plan.leftOut.size())))) +
+        said += QLatin1Char(' ') +
+                (plan.leftOut.size() == 1
+                     ? tr("1 entry is left out:")
+                     : tr("%1 entries are left out:").arg(Count(static_cast<std::int64_t>(plan.leftOut.size())))) +
                 QStringLiteral("\n\n") + ImportDetails(plan);
     return said;
 }

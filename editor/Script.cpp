@@ -167,8 +167,7 @@ Script::ImportPlan Script::PlanImport(std::string_view script, const std::filesy
                 switch (planned.skip) {
                 case kyrel::TranslationSkip::None: {
                     translated.push_back(message.position);
-                    Translation translation{entry.line, message, std::move(planned.bytes),
-                                            std::move(planned.dropped)};
+                    Translation translation{entry.line, message, std::move(planned.bytes), std::move(planned.dropped)};
                     const std::span<const std::uint8_t> old = listing.BytesOf(message);
                     // Only the bytes that differ are written, as runs of neighbouring bytes.
                     for (std::size_t at = 0; at < old.size();) {

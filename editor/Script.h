@@ -40,8 +40,9 @@ public:
     // Every message of the ROM as a PO template: a header, then for each message its position and length as the
     // context, a note for the translator, the text as "Copy as New Text" gives it as the msgid, and an empty
     // msgstr.
-    [[nodiscard]] static Exported Export(const std::filesystem::path& rom, const std::array<std::int32_t, 2>& bankStarts,
-                                         kyrel::CharTable& table, const QDateTime& now);
+    [[nodiscard]] static Exported Export(const std::filesystem::path& rom,
+                                         const std::array<std::int32_t, 2>& bankStarts, kyrel::CharTable& table,
+                                         const QDateTime& now);
 
     // Why an entry of a script is not imported.
     enum class Reason {
@@ -57,7 +58,7 @@ public:
         int line = 0; // of the entry's msgid
         std::string context;
         Reason reason = Reason::NoSuchMessage;
-        Message message;        // when the context names one of this ROM
+        Message message;         // when the context names one of this ROM
         std::int64_t needed = 0; // TooLong: the bytes the translation needs, end code included
         std::optional<kyrel::EncodeError> error;
     };
@@ -69,11 +70,11 @@ public:
         bool changes = false;            // the ROM does not hold these bytes already
     };
     struct ImportPlan {
-        kyrel::Failure failure;                // the ROM could not be read
+        kyrel::Failure failure;                  // the ROM could not be read
         std::optional<kyrel::PoFailure> refused; // the script as a whole: nothing of it is imported
-        std::vector<Translation> translations;  // in the order of the script
-        std::vector<LeftOut> leftOut;           // in the order of the script
-        std::vector<kyrel::ByteRun> runs;       // the bytes that differ, in the order of the translations
+        std::vector<Translation> translations;   // in the order of the script
+        std::vector<LeftOut> leftOut;            // in the order of the script
+        std::vector<kyrel::ByteRun> runs;        // the bytes that differ, in the order of the translations
         std::vector<std::size_t> runTranslation; // for each run, the translation it belongs to
 
         [[nodiscard]] bool Refused() const { return !failure.ok() || refused.has_value(); }
@@ -84,6 +85,5 @@ public:
     // not fuzzy entry whose context names a message the index arrow reaches is encoded as "Write New Text" encodes
     // and padded with blanks to the message's length, keeping its end code in its last byte.
     [[nodiscard]] static ImportPlan PlanImport(std::string_view script, const std::filesystem::path& rom,
-                                               const std::array<std::int32_t, 2>& bankStarts,
-                                               kyrel::CharTable& table);
+                                               const std::array<std::int32_t, 2>& bankStarts, kyrel::CharTable& table);
 };

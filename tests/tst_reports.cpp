@@ -115,6 +115,49 @@ void TestReports::sentence_data() {
         << "Nothing was written.\n\nThe new text needs 7 bytes from position 918210, but \"/roms/q.smc\" has only "
            "918212 bytes.";
 
+    // Why an entry of a script is left out, after its line and context.
+    const auto left = [](Script::Reason reason) {
+        Script::LeftOut entry;
+        entry.line = 40;
+        entry.context = "918210: 54 bytes";
+        entry.reason = reason;
+        entry.message = {2, 1, 918210, 54};
+        entry.needed = 58;
+        return Reports::LeftOutEntry(entry);
+    };
+    const QString line40 = QStringLiteral("Line 40 (918210: 54 bytes): ");
+    QTest::newRow("entry longer than its message")
+        << left(Script::Reason::TooLong) << line40 + "needs 58 bytes, 54 fit.";
+    QTest::newRow("entry for no message")
+        << left(Script::Reason::NoSuchMessage)
+        << line40 + "no message of this ROM starts at that position with that length.";
+    QTest::newRow("fuzzy entry") << left(Script::Reason::Fuzzy) << line40 + "it is marked as fuzzy, to be reviewed.";
+    QTest::newRow("entry with an end code inside")
+        << left(Script::Reason::EndCodeInside)
+        << line40 + "its bytes hold an end code before their last byte, which would split the message in two and "
+                    "move every later message one index on.";
+    Script::ImportPlan refused;
+    refused.refused = kyrel::PoFailure{kyrel::PoProblem::NotUtf8, 3, "ISO-8859-1"};
+    QTest::newRow("script in another character set")
+        << Reports::ImportRefused(QStringLiteral("fr.po"), refused)
+        << "Nothing was imported: fr.po is not a PO file the editor can read.\n\nLine 3: The file says it is written "
+           "in ISO-8859-1, and scripts are read in UTF-8 only: save it as UTF-8 in the translation tool.";
+    refused.refused = kyrel::PoFailure{kyrel::PoProblem::TooLarge, 0, {}};
+    QTest::newRow("script too large") << Reports::ImportRefused(QStringLiteral("fr.po"), refused)
+                                      << "Nothing was imported: fr.po is not a PO file the editor can read.\n\nIt "
+                                         "holds more than 16 MiB, far more than any script.";
+    Script::ImportPlan imported;
+    imported.translations.resize(1312);
+    for (Script::Translation& translation : imported.translations)
+        translation.changes = true;
+    QTest::newRow("import written") << Reports::Imported(imported, {2000, 4210, {}})
+                                    << "1,312 translations written: 4,210 bytes changed.";
+    const WriteHistory::Change import{QStringLiteral("fr.po"), {{918210, {0x01}, {0x02}}}};
+    const WriteHistory::Change write{{}, {{918210, {0x01}, {0x02}}}};
+    QTest::newRow("undo item of an import") << Reports::UndoItem(&import) << "&Undo Import of fr.po";
+    QTest::newRow("undo item of a write") << Reports::UndoItem(&write) << "&Undo Write at 918210";
+    QTest::newRow("undo item of nothing") << Reports::UndoItem(nullptr) << "";
+
     const kyrel::Failure away = Failed(Code::CannotOpen, 0, 0, 0, ENOENT);
     const QString awayText = QStringLiteral("Cannot open \"/roms/q.smc\": No such file or directory.");
     QTest::newRow("write refused") << Reports::WriteFailed(918210, {0, away}, 4)

@@ -264,20 +264,20 @@ private slots:
 
     // A change of many runs with one open of the file: every run checked before the first byte goes in.
     void replaceRuns_data() {
-        QTest::addColumn<int>("first");    // start of the first run; the second starts 6 bytes after it
+        QTest::addColumn<int>("first");     // start of the first run; the second starts 6 bytes after it
         QTest::addColumn<bool>("takeBack"); // put the runs' "before" back over their "after"
         QTest::addColumn<QString>("file");  // the file's bytes first, as Content with these bytes set from 2 on
         QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("mentions"); // empty when every run goes in
         const QString unchanged = QString::fromLatin1(Content);
-        QTest::newRow("two runs") << 2 << false << unchanged
-                                  << "10 AA BB 43 54 65 76 CC 98 A9 BA CB DC ED FE 0F" << QString();
-        QTest::newRow("taken back") << 2 << true << "10 AA BB 43 54 65 76 CC 98 A9 BA CB DC ED FE 0F"
-                                    << unchanged << QString();
-        QTest::newRow("a byte of the second run changed since") << 2 << false
-                                                                << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
-                                                                << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
-                                                                << "ChangedSinceWrite path=%1 position=8 ";
+        QTest::newRow("two runs") << 2 << false << unchanged << "10 AA BB 43 54 65 76 CC 98 A9 BA CB DC ED FE 0F"
+                                  << QString();
+        QTest::newRow("taken back") << 2 << true << "10 AA BB 43 54 65 76 CC 98 A9 BA CB DC ED FE 0F" << unchanged
+                                    << QString();
+        QTest::newRow("a byte of the second run changed since")
+            << 2 << false << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
+            << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
+            << "ChangedSinceWrite path=%1 position=8 ";
         QTest::newRow("the second run past the end")
             << 11 << false << unchanged << unchanged << "NoRoom path=%1 position=17 count=1 size=16 ";
         QTest::newRow("before the file") << 0 << false << unchanged << unchanged << "BeforeFile path=%1 position=0 ";

@@ -117,14 +117,15 @@ void TestScript::exportPassesGettextsChecks() {
     const QString msgfmt = QStandardPaths::findExecutable(QStringLiteral("msgfmt"));
     if (msgfmt.isEmpty())
         QSKIP("gettext's msgfmt is not installed");
-    QCOMPARE(RunGettext(msgfmt, {QStringLiteral("--check"), QStringLiteral("-o"), QStringLiteral("/dev/null"), m_exported}),
-             QString());
+    QCOMPARE(
+        RunGettext(msgfmt, {QStringLiteral("--check"), QStringLiteral("-o"), QStringLiteral("/dev/null"), m_exported}),
+        QString());
 
     const PoEntry& header = m_entries.front();
     QVERIFY(header.id.empty() && !header.hasContext);
-    for (const char* field : {"Content-Type: text/plain; charset=UTF-8\n", "Content-Transfer-Encoding: 8bit\n",
-                              "MIME-Version: 1.0\n", "Project-Id-Version: Kyrel: Quillmere\n",
-                              "X-Generator: Kyrel: Script Editor 1.1.0\n"})
+    for (const char* field :
+         {"Content-Type: text/plain; charset=UTF-8\n", "Content-Transfer-Encoding: 8bit\n", "MIME-Version: 1.0\n",
+          "Project-Id-Version: Kyrel: Quillmere\n", "X-Generator: Kyrel: Script Editor 1.1.0\n"})
         QVERIFY2(header.translation.find(field) != std::string::npos, field);
 
     const PoEntry& first = m_entries[1];
@@ -196,11 +197,13 @@ void TestScript::importDecides_data() {
     QTest::newRow("bad argument") << "Hi<COLOR>ab" << QString() << false
                                   << "The argument after <COLOR> at line 1, column 10 is \"ab\"";
     QTest::newRow("an end code inside") << "Hi<E>there" << QString() << false << "an end code before their last byte";
-    QTest::newRow("a raw end code inside") << "Hi<$7F>there" << QString() << false
-                                           << "an end code before their last byte";
-    QTest::newRow("no such message") << "Hi" << "918211: 25 bytes" << false
+    QTest::newRow("a raw end code inside")
+        << "Hi<$7F>there" << QString() << false << "an end code before their last byte";
+    QTest::newRow("no such message") << "Hi"
+                                     << "918211: 25 bytes" << false
                                      << "no message of this ROM starts at that position with that length.";
-    QTest::newRow("another length") << "Hi" << "918210: 24 bytes" << false
+    QTest::newRow("another length") << "Hi"
+                                    << "918210: 24 bytes" << false
                                     << "no message of this ROM starts at that position with that length.";
     QTest::newRow("fuzzy") << "Hi" << QString() << true << "it is marked as fuzzy";
     QTest::newRow("empty") << QString() << QString() << false << "holds no translation to import.";
@@ -273,7 +276,8 @@ void TestScript::importWritesEachMessageInPlaceAndUndoes() {
         written += std::equal(padded.begin(), padded.end(), original.begin() + identity->position - 1) ? 0 : 1;
         std::copy(padded.begin(), padded.end(), expected.begin() + identity->position - 1);
     }
-    QVERIFY2(written > 100 && leftOut > 5, qPrintable(QStringLiteral("%1 written, %2 left out").arg(written).arg(leftOut)));
+    QVERIFY2(written > 100 && leftOut > 5,
+             qPrintable(QStringLiteral("%1 written, %2 left out").arg(written).arg(leftOut)));
     const QString script = ScriptPath(QStringLiteral("fr.po"));
     WriteScript(script, translated);
 
@@ -281,8 +285,7 @@ void TestScript::importWritesEachMessageInPlaceAndUndoes() {
     QCOMPARE(Answerer().Boxes().size(), 2);
     QVERIFY2(Answerer().Boxes().constFirst().details.count(QLatin1Char('\n')) == leftOut - 1,
              qPrintable(Answerer().Boxes().constFirst().details));
-    QVERIFY2(Answerer().Boxes().constFirst().text.contains(
-                 QStringLiteral("The game has no code for \"&\" (lines ")),
+    QVERIFY2(Answerer().Boxes().constFirst().text.contains(QStringLiteral("The game has no code for \"&\" (lines ")),
              qPrintable(Answerer().Boxes().constFirst().text));
     QVERIFY2(Said().startsWith(QStringLiteral("%1 translations written: ").arg(written)), qPrintable(Said()));
     QVERIFY(RomBytes(m_rom) == expected);
@@ -290,8 +293,9 @@ void TestScript::importWritesEachMessageInPlaceAndUndoes() {
     Answerer().Clear();
     Import(script);
     QCOMPARE(Answerer().Boxes().size(), 1);
-    QVERIFY2(Said().startsWith(QStringLiteral("Nothing was written: the ROM already holds every translation of fr.po.")),
-             qPrintable(Said()));
+    QVERIFY2(
+        Said().startsWith(QStringLiteral("Nothing was written: the ROM already holds every translation of fr.po.")),
+        qPrintable(Said()));
     QVERIFY(RomBytes(m_rom) == expected);
 
     auto* undo = Dialog().findChild<QAction*>(QStringLiteral("UndoWrite"));
