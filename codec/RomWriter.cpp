@@ -127,10 +127,10 @@ WriteResult RestoreBytes(const std::filesystem::path& path, std::int32_t start, 
 RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRun> runs, bool takeBack) {
     RomFile file;
     if (Status opened = file.Open(path, RomFile::Access::ReadWrite); !opened.ok())
-        return {0, 0, opened.failure};
+        return {0, 0, false, opened.failure};
     const SizeResult size = file.Size();
     if (!size.ok())
-        return {0, 0, size.failure};
+        return {0, 0, false, size.failure};
     auto replaced = [&](const ByteRun& run) -> const std::vector<std::uint8_t>& {
         return takeBack ? run.after : run.before;
     };
@@ -145,20 +145,21 @@ RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRu
         else if (run.start + count - 1 > size.size)
             refused.code = FailureCode::NoRoom;
         if (!refused.ok())
-            return {0, 0, refused};
+            return {0, 0, false, refused};
         held.resize(run.before.size());
         const SizeResult got = file.Read(run.start, held);
         if (!got.ok())
-            return {0, 0, got.failure};
+            return {0, 0, false, got.failure};
         const std::vector<std::uint8_t>& expected = replaced(run);
         const auto differs = std::mismatch(held.begin(), held.end(), expected.begin(), expected.end());
         if (differs.first != held.end()) {
             Failure changed{FailureCode::ChangedSinceWrite, file.Name()};
             changed.position = run.start + (differs.first - held.begin());
-            return {0, 0, changed};
+            return {0, 0, false, changed};
         }
     }
     RunsResult result;
+    result.started = true;
     for (const ByteRun& run : runs) {
         const std::vector<std::uint8_t>& bytes = takeBack ? run.before : run.after;
         const SizeResult now = file.Size();

@@ -60,7 +60,8 @@ struct ByteRun {
 
 struct [[nodiscard]] RunsResult {
     std::size_t runs = 0;   // runs written whole, in order
-    std::int64_t bytes = 0; // bytes written, those of a run that stopped midway included
+    std::int64_t bytes = 0; // bytes of the runs written whole
+    bool started = false;   // the checks passed and the first run's write began: a failure came midway
     Failure failure;        // why the change was refused or stopped; none when every run went in
     [[nodiscard]] bool ok() const { return failure.ok(); }
 };

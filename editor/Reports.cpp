@@ -519,7 +519,7 @@ QString Reports::Imported(const Script::ImportPlan& plan, const kyrel::RunsResul
             .arg(ManyBytes(result.bytes));
     }
     const QString reason = Reason(result.failure);
-    if (plan.runs.empty())
+    if (plan.runs.empty() || !result.started)
         return tr("Nothing was imported.\n\n%1").arg(reason);
     if (result.runs >= plan.runs.size())
         return tr("Every translation went in, but the file may not hold them all.\n\n%1").arg(reason);

@@ -26,7 +26,7 @@ WriteHistory::Undo WriteHistory::UndoNewest(const std::filesystem::path& path, c
         const kyrel::WriteResult restored =
             kyrel::RestoreBytes(path, static_cast<std::int32_t>(run.start), run.after, run.before, watcher);
         const bool whole = restored.written == static_cast<std::int64_t>(run.before.size());
-        undo.result = {whole ? 1u : 0u, restored.written, restored.failure};
+        undo.result = {whole ? 1u : 0u, restored.written, restored.written > 0, restored.failure};
     }
 
     // The runs back in place leave the change; the part of a run that went back is the file's again.

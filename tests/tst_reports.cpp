@@ -150,7 +150,7 @@ void TestReports::sentence_data() {
     imported.translations.resize(1312);
     for (Script::Translation& translation : imported.translations)
         translation.changes = true;
-    QTest::newRow("import written") << Reports::Imported(imported, {2000, 4210, {}})
+    QTest::newRow("import written") << Reports::Imported(imported, {2000, 4210, true, {}})
                                     << "1,312 translations written: 4,210 bytes changed.";
     const WriteHistory::Change import{QStringLiteral("fr.po"), {{918210, {0x01}, {0x02}}}};
     const WriteHistory::Change write{{}, {{918210, {0x01}, {0x02}}}};

@@ -69,6 +69,8 @@ private slots:
     void importDecides_data();
     void importDecides();
     void importWritesEachMessageInPlaceAndUndoes();
+    void importChecksTheFileBeforeTheFirstByte_data();
+    void importChecksTheFileBeforeTheFirstByte();
 
 private:
     QString Export(const QString& name);
@@ -305,6 +307,46 @@ void TestScript::importWritesEachMessageInPlaceAndUndoes() {
     QVERIFY(Answerer().Boxes().isEmpty());
     QVERIFY(RomBytes(m_rom) == original);
     QVERIFY(!undo->isEnabled());
+}
+
+// Another program changes the ROM while the question is open: the import writes nothing, and says why.
+void TestScript::importChecksTheFileBeforeTheFirstByte_data() {
+    QTest::addColumn<bool>("shorten");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a byte of a translated message changed")
+        << false << "no longer holds the byte the write put there: another program changed the file.";
+    QTest::newRow("the file shortened before the last message") << true << "but \"";
+}
+
+void TestScript::importChecksTheFileBeforeTheFirstByte() {
+    QFETCH(bool, shorten);
+    QFETCH(QString, reason);
+    std::vector<PoEntry> translated = {m_entries.front(), m_entries.at(1), m_entries.back()};
+    translated[1].translation = "Hi";
+    translated[2].translation = "Hi";
+    const QString script = ScriptPath(QStringLiteral("fr.po"));
+    WriteScript(script, translated);
+    const auto last = kyrel::ParseScriptContext(m_entries.back().context);
+    Bytes changed = RomBytes(m_rom);
+    if (shorten)
+        changed.resize(static_cast<std::size_t>(last->position));
+    else
+        changed[static_cast<std::size_t>(last->position)] ^= 0x01;
+    Answerer().SetWhileOpen([&](const ModalAnswerer::Box& box) {
+        if (box.icon == QMessageBox::Question)
+            kyrel::testing::SaveRom(m_rom, [&] {
+                kyrel::testing::SyntheticRom rom(changed.size());
+                rom.Put(1, changed);
+                return rom;
+            }());
+    });
+    Import(script);
+    Answerer().SetWhileOpen({});
+    QCOMPARE(Answerer().Boxes().size(), 2);
+    QVERIFY2(Said().startsWith(QStringLiteral("Nothing was imported.\n\n")) && Said().contains(reason),
+             qPrintable(Said()));
+    QVERIFY(RomBytes(m_rom) == changed);
+    QVERIFY(!Dialog().findChild<QAction*>(QStringLiteral("UndoWrite"))->isEnabled());
 }
 
 QTEST_MAIN(TestScript)
