@@ -558,10 +558,22 @@ IpsMade MakeIps(std::span<const std::uint8_t> source, std::span<const std::uint8
     return made;
 }
 
-IpsApplied ApplyIps(std::span<const std::uint8_t> patch, std::span<const std::uint8_t> source) {
+IpsApplied ApplyIps(std::span<const std::uint8_t> patch, std::span<const std::uint8_t> source,
+                    std::uint64_t maxTargetSize) {
     if (!BeginsLike(patch, IpsMagic))
         return Failure(ApplyCode::BadMagic, 0);
+    if (patch.size() < IpsMagic.size())
+        return Failure(ApplyCode::Truncated, 0);
     std::vector<std::uint8_t> out(source.begin(), source.end());
+    // A record may grow the file up to the limit, never past it (a source larger than the limit is only not grown).
+    const auto grow = [&](std::size_t size) {
+        if (size <= out.size())
+            return true;
+        if (size > maxTargetSize)
+            return false;
+        out.resize(size);
+        return true;
+    };
     const auto byteAt = [&](std::size_t at) { return static_cast<std::size_t>(patch[at]); };
     std::size_t pos = IpsMagic.size();
     for (;;) {
@@ -585,22 +597,25 @@ IpsApplied ApplyIps(std::span<const std::uint8_t> patch, std::span<const std::ui
             pos += 3;
             if (count == 0)
                 return Failure(ApplyCode::BadRecord, at);
-            if (out.size() < offset + count)
-                out.resize(offset + count);
+            if (!grow(offset + count))
+                return Failure(ApplyCode::TargetTooLarge, at, maxTargetSize, offset + count);
             std::fill_n(out.begin() + static_cast<std::ptrdiff_t>(offset), count, value);
         } else {
             if (patch.size() - pos < size)
                 return Failure(ApplyCode::Truncated, at);
-            if (out.size() < offset + size)
-                out.resize(offset + size);
+            if (!grow(offset + size))
+                return Failure(ApplyCode::TargetTooLarge, at, maxTargetSize, offset + size);
             std::copy_n(patch.begin() + static_cast<std::ptrdiff_t>(pos), size,
                         out.begin() + static_cast<std::ptrdiff_t>(offset));
             pos += size;
         }
     }
-    if (patch.size() - pos == 3)
-        out.resize(byteAt(pos) << 16 | byteAt(pos + 1) << 8 | byteAt(pos + 2));
-    else if (pos != patch.size())
+    if (patch.size() - pos == 3) {
+        const std::size_t size = byteAt(pos) << 16 | byteAt(pos + 1) << 8 | byteAt(pos + 2);
+        if (!grow(size))
+            return Failure(ApplyCode::TargetTooLarge, pos, maxTargetSize, size);
+        out.resize(size);
+    } else if (pos != patch.size())
         return Failure(ApplyCode::TrailingBytes, pos);
     IpsApplied applied;
     applied.target = std::move(out);

@@ -16,6 +16,8 @@ inline constexpr std::uint64_t MaxBpsTargetSize = 256ull * 1024 * 1024;
 // The last offset an IPS record can start at, and the one it cannot: its three bytes would read as "EOF".
 inline constexpr std::uint64_t IpsLastOffset = 0xFFFFFF;
 inline constexpr std::uint64_t IpsEofOffset = 0x454F46;
+// The furthest an IPS record reaches: the last offset and the largest size. No IPS patch grows a file past it.
+inline constexpr std::uint64_t IpsReach = IpsLastOffset + 0xFFFF;
 
 // The copier header some ROM files carry in front of the cartridge image.
 inline constexpr std::size_t CopierHeaderSize = 512;
@@ -27,7 +29,8 @@ enum class ApplyCode {
     Truncated,        // it ends inside a number, an action, a record or before "EOF"; at: where that began
     NumberTooLarge,   // a BPS number does not fit 64 bits; at: its first byte
     SourceSize,       // the source has another size than the patch was made for; expected, actual: the sizes
-    TargetTooLarge,   // the target would be larger than the limit; expected: the limit, actual: the size asked for
+    TargetTooLarge,   // the target would be larger than the limit; expected: the limit, actual: the size asked for;
+                      // at: the IPS record or size that asks for it
     PatchCrc,         // the patch is damaged; expected: the CRC-32 it holds of itself, actual: its bytes' CRC-32
     SourceCrc,        // the source is another file of the right size; expected: from the patch, actual: the source's
     ActionOutOfRange, // an action reads outside the source or ahead of the target written so far; at: the action
@@ -88,9 +91,11 @@ struct [[nodiscard]] IpsMade {
 // change lies past 0xFFFFFF (IpsPastReach). A record that would start at 0x454F46 starts one byte earlier instead.
 [[nodiscard]] IpsMade MakeIps(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target);
 
-// Applies an IPS patch, growing the file with zeros for records past its end. Memory is bounded by the format:
-// no record reaches past 0xFFFFFF + 0xFFFF. Three bytes after "EOF" are taken as the new size, as some patchers do.
-[[nodiscard]] IpsApplied ApplyIps(std::span<const std::uint8_t> patch, std::span<const std::uint8_t> source);
+// Applies an IPS patch, growing the file with zeros for records past its end. Memory is bounded by the format (no
+// record reaches past IpsReach); a caller may bound it lower: growing the file past `maxTargetSize` is refused.
+// Three bytes after "EOF" are taken as the new size, as some patchers do.
+[[nodiscard]] IpsApplied ApplyIps(std::span<const std::uint8_t> patch, std::span<const std::uint8_t> source,
+                                  std::uint64_t maxTargetSize = IpsReach);
 
 // The outcome of trying a new patch on the original.
 struct [[nodiscard]] PatchCheck {

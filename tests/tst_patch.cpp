@@ -486,33 +486,49 @@ private slots:
         QCOMPARE(applied.target.empty(), code != ApplyCode::Ok);
     }
 
-    // IPS carries no checksums: only its structure can be found wrong. Records past the end grow the file.
+    // IPS carries no checksums: only its structure can be found wrong. Records past the end grow the file, up to a
+    // limit.
     void ips_data() {
         QTest::addColumn<QByteArray>("patch");
         QTest::addColumn<ApplyCode>("code");
         QTest::addColumn<qulonglong>("at");
         QTest::addColumn<QByteArray>("result");
+        QTest::addColumn<qulonglong>("limit");
         const QByteArray none;
-        QTest::newRow("a BPS patch is no IPS") << Hex("42 50 53 31 45 4F 46") << ApplyCode::BadMagic << 0ull << none;
+        QTest::newRow("a BPS patch is no IPS")
+            << Hex("42 50 53 31 45 4F 46") << ApplyCode::BadMagic << 0ull << none << qulonglong(IpsReach);
+        QTest::newRow("an empty file is cut short")
+            << QByteArray() << ApplyCode::Truncated << 0ull << none << qulonglong(IpsReach);
+        QTest::newRow("a patch ending inside PATCH is cut short")
+            << Hex("50 41 54 43") << ApplyCode::Truncated << 0ull << none << qulonglong(IpsReach);
         QTest::newRow("a patch without EOF is cut short")
-            << Hex("50 41 54 43 48 00 00 01 00 01 77") << ApplyCode::Truncated << 11ull << none;
+            << Hex("50 41 54 43 48 00 00 01 00 01 77") << ApplyCode::Truncated << 11ull << none << qulonglong(IpsReach);
         QTest::newRow("a record cut inside its head")
-            << Hex("50 41 54 43 48 00 00 01 00") << ApplyCode::Truncated << 5ull << none;
-        QTest::newRow("a record cut inside its bytes")
-            << Hex("50 41 54 43 48 00 00 01 00 04 77 45 4F") << ApplyCode::Truncated << 5ull << none;
-        QTest::newRow("a run-length record cut short")
-            << Hex("50 41 54 43 48 00 00 01 00 00 00 04") << ApplyCode::Truncated << 5ull << none;
-        QTest::newRow("a run of no bytes is refused")
-            << Hex("50 41 54 43 48 00 00 01 00 00 00 00 77 45 4F 46") << ApplyCode::BadRecord << 5ull << none;
+            << Hex("50 41 54 43 48 00 00 01 00") << ApplyCode::Truncated << 5ull << none << qulonglong(IpsReach);
+        QTest::newRow("a record cut inside its bytes") << Hex("50 41 54 43 48 00 00 01 00 04 77 45 4F")
+                                                       << ApplyCode::Truncated << 5ull << none << qulonglong(IpsReach);
+        QTest::newRow("a run-length record cut short") << Hex("50 41 54 43 48 00 00 01 00 00 00 04")
+                                                       << ApplyCode::Truncated << 5ull << none << qulonglong(IpsReach);
+        QTest::newRow("a run of no bytes is refused") << Hex("50 41 54 43 48 00 00 01 00 00 00 00 77 45 4F 46")
+                                                      << ApplyCode::BadRecord << 5ull << none << qulonglong(IpsReach);
         QTest::newRow("bytes after EOF that are no size are refused")
-            << Hex("50 41 54 43 48 45 4F 46 00 01") << ApplyCode::TrailingBytes << 8ull << none;
+            << Hex("50 41 54 43 48 45 4F 46 00 01") << ApplyCode::TrailingBytes << 8ull << none << qulonglong(IpsReach);
         QTest::newRow("a record past the end grows the file with zeros")
             << Hex("50 41 54 43 48 00 00 06 00 02 77 78 45 4F 46") << ApplyCode::Ok << 0ull
-            << Hex("01 02 03 00 00 00 77 78");
+            << Hex("01 02 03 00 00 00 77 78") << qulonglong(IpsReach);
         QTest::newRow("a run past the end grows the file")
-            << Hex("50 41 54 43 48 00 00 02 00 00 00 03 55 45 4F 46") << ApplyCode::Ok << 0ull << Hex("01 02 55 55 55");
+            << Hex("50 41 54 43 48 00 00 02 00 00 00 03 55 45 4F 46") << ApplyCode::Ok << 0ull << Hex("01 02 55 55 55")
+            << qulonglong(IpsReach);
         QTest::newRow("three bytes after EOF give the new size")
-            << Hex("50 41 54 43 48 00 00 00 00 01 09 45 4F 46 00 00 02") << ApplyCode::Ok << 0ull << Hex("09 02");
+            << Hex("50 41 54 43 48 00 00 00 00 01 09 45 4F 46 00 00 02") << ApplyCode::Ok << 0ull << Hex("09 02")
+            << qulonglong(IpsReach);
+        QTest::newRow("a record growing the file past a lower limit is refused")
+            << Hex("50 41 54 43 48 00 00 06 00 02 77 78 45 4F 46") << ApplyCode::TargetTooLarge << 5ull << none << 7ull;
+        QTest::newRow("a record growing the file to the limit applies")
+            << Hex("50 41 54 43 48 00 00 06 00 02 77 78 45 4F 46") << ApplyCode::Ok << 0ull
+            << Hex("01 02 03 00 00 00 77 78") << 8ull;
+        QTest::newRow("a size after EOF past the limit is refused")
+            << Hex("50 41 54 43 48 45 4F 46 00 00 09") << ApplyCode::TargetTooLarge << 8ull << none << 8ull;
     }
 
     void ips() {
@@ -520,7 +536,8 @@ private slots:
         QFETCH(ApplyCode, code);
         QFETCH(qulonglong, at);
         QFETCH(QByteArray, result);
-        const IpsApplied applied = ApplyIps(Span(patch), Span(Hex("01 02 03")));
+        QFETCH(qulonglong, limit);
+        const IpsApplied applied = ApplyIps(Span(patch), Span(Hex("01 02 03")), limit);
         QCOMPARE(applied.code, code);
         QCOMPARE(applied.at, at);
         QCOMPARE(Q(applied.target), result);
