@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -10,7 +11,7 @@ namespace kyrel {
 // IPS (no checksums, offsets up to 16 MiB, never shrinks). Everything works on bytes in memory.
 
 // The largest target a BPS patch may ask for. A patch names its target's size up front, and one bad byte there
-// could otherwise ask for gigabytes; 256 MiB is 32 times the largest cartridge of the console.
+// could otherwise ask for gigabytes; 256 MiB is far beyond any cartridge of the console.
 inline constexpr std::uint64_t MaxBpsTargetSize = 256ull * 1024 * 1024;
 
 // The last offset an IPS record can start at, and the one it cannot: its three bytes would read as "EOF".
@@ -125,14 +126,14 @@ struct [[nodiscard]] PatchMade {
 };
 
 // The patch the editor offers for sharing. BPS leaves out a copier header both files share, so that one patch
-// serves players with and without it (the field's patchers drop those 512 bytes of a headered file before
-// applying a BPS); IPS addresses the file as it stands. Every patch is applied to the original and compared with
+// serves players with and without it (players' patchers drop those 512 bytes of a headered file before applying
+// a BPS); IPS addresses the file as it stands. Every patch is applied to the original and compared with
 // the edited file before it is returned (CheckPatch): a patch that would not give the edited file is never given.
 [[nodiscard]] PatchMade MakePatch(std::span<const std::uint8_t> original, std::span<const std::uint8_t> edited,
                                   PatchFormat format);
 
 // Whether a file of this size is 512 bytes more than a whole number of 32 KiB: a cartridge image with a copier
-// header, as the field's patchers tell one.
+// header, as players' patchers tell one.
 [[nodiscard]] bool HasCopierHeaderSize(std::uint64_t size);
 
 } // namespace kyrel
