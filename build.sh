@@ -10,17 +10,20 @@ cd "$(dirname "$0")"
 
 # Every Debian package the project needs, in one place, in parts by the command that needs them.
 # Building and starting the editor and the demo ROM: the compiler, CMake and Qt (Qt's CMake files look for
-# pkg-config and OpenGL).
+# pkg-config and OpenGL), and zlib, whose CRC-32 the patches for sharing edits carry.
 PACKAGES_RUN=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    zlib1g-dev
 )
 # Making the Debian package: CPack takes its dependencies from dpkg-shlibdeps and finds what to strip with file.
 PACKAGES_PACKAGE=(dpkg-dev file)
 # The rest, for the whole test suite and the benchmarks: the benchmark library, clang for the sanitizers and
-# fuzzing, the package checks, a virtual display, the Windows cross-build and gettext's tools.
+# fuzzing, the package checks, a virtual display, the Windows cross-build, gettext's tools, and Python for the
+# independent patcher the patches are checked with.
 PACKAGES_TEST=(
     libbenchmark-dev
+    python3
     clang libclang-rt-14-dev clang-format
     llvm
     xvfb xauth
@@ -81,7 +84,7 @@ SANITIZER_ENV=(
     ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 )
-FUZZ_TARGETS=(fuzz_reader fuzz_encoder fuzz_numbertext fuzz_typedtext fuzz_po)
+FUZZ_TARGETS=(fuzz_reader fuzz_encoder fuzz_numbertext fuzz_typedtext fuzz_po fuzz_patch)
 # The codec and its check program cross-compiled for Windows (no Qt there).
 MINGW_OPTIONS=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKYREL_BUILD_GUI=OFF -DKYREL_BUILD_TESTS=OFF
     -DKYREL_CODEC_CHECK=ON)
