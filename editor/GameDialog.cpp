@@ -94,10 +94,11 @@ void GameDialog::Connect() {
     connect(UndoWrite, &QAction::triggered, this, &GameDialog::UndoWrite_Click);
     connect(ExportScript, &QAction::triggered, this, &GameDialog::ExportScript_Click);
     connect(ImportScript, &QAction::triggered, this, &GameDialog::ImportScript_Click);
+    connect(MakePatch, &QAction::triggered, this, &GameDialog::MakePatch_Click);
     // The menu items that depend on the ROM and on what was written into it.
     connect(&m_session, &MessageSession::RomChanged, this, [this] {
         ShowUndoWrite(Reports::UndoItem(m_session.History().Newest()));
-        for (QAction* item : {ViewMessages, ExportScript, ImportScript})
+        for (QAction* item : {ViewMessages, ExportScript, ImportScript, MakePatch})
             item->setEnabled(m_session.RomLoaded());
     });
 
@@ -341,7 +342,8 @@ void GameDialog::ExportScript_Click() {
     if (!m_session.RomLoaded())
         return;
     const QFileInfo rom(m_session.RomPath());
-    const QString path = AskScriptPath(this, true, rom.dir().filePath(rom.completeBaseName() + QStringLiteral(".po")));
+    const QString path = AskFilePath(
+        this, {{}, true, {tr("PO files (*.po)")}, rom.dir().filePath(rom.completeBaseName() + QStringLiteral(".po"))});
     if (path.isEmpty())
         return;
     const Script::Exported exported = m_session.ExportScript(QDateTime::currentDateTimeUtc());
@@ -359,11 +361,48 @@ void GameDialog::ExportScript_Click() {
     m_boxes.Inform(Reports::Exported(name, exported.messages));
 }
 
+void GameDialog::MakePatch_Click() {
+    const Boxes::Action action(m_boxes);
+    if (!m_session.RomLoaded())
+        return;
+    const QString original = AskFilePath(this, {tr("Choose the Original ROM"),
+                                                false,
+                                                {tr("SMC Rom Format (*.smc)"), tr("All Files (*)")},
+                                                m_session.RomPath()});
+    if (original.isEmpty())
+        return;
+    const QFileInfo rom(m_session.RomPath());
+    const QString bps = tr("BPS patch (*.bps)");
+    const QString path = AskFilePath(
+        this, {{}, true, {bps, tr("IPS patch (*.ips)")}, rom.dir().filePath(rom.completeBaseName() + ".bps")});
+    if (path.isEmpty())
+        return;
+    // The format is the one the name says; a name of neither kind is a BPS patch, which every patcher reads.
+    const kyrel::PatchFormat format = QFileInfo(path).suffix().compare(QLatin1String("ips"), Qt::CaseInsensitive) == 0
+                                          ? kyrel::PatchFormat::Ips
+                                          : kyrel::PatchFormat::Bps;
+    const RomPatch::Made made = m_session.MakePatch(original, format);
+    if (made.Refused()) {
+        m_boxes.Report(Reports::PatchRefused(made));
+        return;
+    }
+    // Written whole or not at all, and only once the patch gave the ROM from the original.
+    QSaveFile file(path);
+    const QByteArray bytes(reinterpret_cast<const char*>(made.patch.patch.data()),
+                           static_cast<qsizetype>(made.patch.patch.size()));
+    const QString name = QDir::toNativeSeparators(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_boxes.Report(Reports::PatchNotSaved(name, file.errorString()));
+        return;
+    }
+    m_boxes.Inform(Reports::PatchSaved(QFileInfo(path).fileName(), made));
+}
+
 void GameDialog::ImportScript_Click() {
     const Boxes::Action action(m_boxes);
     if (!m_session.RomLoaded())
         return;
-    const QString path = AskScriptPath(this, false, m_session.RomPath());
+    const QString path = AskFilePath(this, {{}, false, {tr("PO files (*.po)")}, m_session.RomPath()});
     if (path.isEmpty())
         return;
     const QString scriptName = QFileInfo(path).fileName();

@@ -41,6 +41,7 @@ public slots:
     void UndoWrite_Click();
     void ExportScript_Click();
     void ImportScript_Click();
+    void MakePatch_Click();
     void ViewMessages_Click();
     // A row opened in the Messages window.
     void ShowListedMessage(int bank, int index, int position);

@@ -153,8 +153,11 @@ void GameDialogForm::CreateMenus(QMainWindow* window) {
     FileMenu->addSeparator();
     ExportScript = addItem(FileMenu, "ExportScript", tr("&Export Script..."));
     ImportScript = addItem(FileMenu, "ImportScript", tr("&Import Script..."));
+    // The work shared as a patch from the unchanged original; usable once a ROM is chosen.
+    MakePatch = addItem(FileMenu, "MakePatch", tr("Make &Patch..."));
     ExportScript->setEnabled(false);
     ImportScript->setEnabled(false);
+    MakePatch->setEnabled(false);
 
     ViewMenu = addMenu("ViewMenu", tr("&View"));
     ViewByByte = addItem(ViewMenu, "ViewByByte", tr("View By &Byte"));
@@ -234,17 +237,24 @@ void GameDialogForm::ShowUndoWrite(const QString& change) {
     UndoWrite->setText(change.isEmpty() ? tr("&Undo Write") : change);
 }
 
-QString GameDialogForm::AskScriptPath(QWidget* window, bool save, const QString& proposed) {
+QString GameDialogForm::AskFilePath(QWidget* window, const FileQuestion& question) {
     QFileDialog dialog(window);
-    dialog.setObjectName(QStringLiteral("ScriptDialog"));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(tr("PO files (*.po)"));
-    if (save) {
-        dialog.setDefaultSuffix(QStringLiteral("po"));
-        dialog.selectFile(proposed);
-    } else if (!proposed.isEmpty()) {
-        dialog.setDirectory(QFileInfo(proposed).absolutePath());
+    dialog.setObjectName(QStringLiteral("FileDialog"));
+    if (!question.title.isEmpty())
+        dialog.setWindowTitle(question.title);
+    dialog.setAcceptMode(question.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(question.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(question.filters);
+    if (question.save) {
+        // A name typed without an extension takes the one of the type chosen below it.
+        dialog.setDefaultSuffix(QFileInfo(question.proposed).suffix());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            const qsizetype star = filter.indexOf(QLatin1String("*."));
+            dialog.setDefaultSuffix(star < 0 ? QString() : filter.mid(star + 2).section(QLatin1Char(')'), 0, 0));
+        });
+        dialog.selectFile(question.proposed);
+    } else if (!question.proposed.isEmpty()) {
+        dialog.setDirectory(QFileInfo(question.proposed).absolutePath());
     }
     dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -42,9 +44,16 @@ public:
     void ShowPaneMenu(const QPoint& position);
     // The file dialog for a ROM, modal to the window: the chosen file's path, or nothing when it was cancelled.
     [[nodiscard]] static QString AskRomPath(QWidget* window);
-    // The file dialog for a script, modal to the window: a PO file to save as, proposing `proposed`, or one to
-    // open, from the folder of `proposed`. Nothing when it was cancelled.
-    [[nodiscard]] static QString AskScriptPath(QWidget* window, bool save, const QString& proposed);
+    // A file to save as, proposing `proposed`, or one to open, from the folder of `proposed`.
+    struct FileQuestion {
+        QString title; // empty: the dialog's own
+        bool save = false;
+        QStringList filters;
+        QString proposed;
+    };
+    // The file dialog for a script or a patch, modal to the window: the chosen file, or nothing when it was
+    // cancelled.
+    [[nodiscard]] static QString AskFilePath(QWidget* window, const FileQuestion& question);
 
     // Controls.
     QLineEdit* Edit = nullptr;
@@ -80,6 +89,7 @@ public:
     QAction* UndoWrite = nullptr;
     QAction* ExportScript = nullptr;
     QAction* ImportScript = nullptr;
+    QAction* MakePatch = nullptr;
     QMenu* ViewMenu = nullptr;
     QAction* ViewByByte = nullptr;
     QAction* ViewByIndex = nullptr;

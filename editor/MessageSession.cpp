@@ -120,6 +120,11 @@ Script::ImportPlan MessageSession::PlanImport(const QString& scriptPath) {
     return Script::PlanImport(text, ToFsPath(m_romPath), {m_bankStart[1], m_bankStart[2]}, m_charTable);
 }
 
+RomPatch::Made MessageSession::MakePatch(const QString& originalPath, kyrel::PatchFormat format) {
+    return RomPatch::Make(ToFsPath(originalPath), ToFsPath(m_romPath), format, {m_bankStart[1], m_bankStart[2]},
+                          m_charTable);
+}
+
 kyrel::RunsResult MessageSession::Import(const Script::ImportPlan& plan, const QString& scriptName) {
     const kyrel::RunsResult result = kyrel::ReplaceRuns(ToFsPath(m_romPath), plan.runs);
     // The runs written whole are one change; a run that stopped midway is left to the report.

@@ -5,6 +5,7 @@
 #include "codec/MessageReader.h"
 #include "codec/RomWriter.h"
 #include "editor/FsPath.h"
+#include "editor/RomPatch.h"
 #include "editor/Script.h"
 #include "editor/WriteHistory.h"
 
@@ -92,6 +93,9 @@ public:
     // Writes an import plan that was not refused with one open of the ROM, and keeps what it replaced as one
     // change for UndoWrite. The runs written whole are those of the result's count.
     [[nodiscard]] kyrel::RunsResult Import(const Script::ImportPlan& plan, const QString& scriptName);
+
+    // A patch from the original ROM at a path to this ROM as its file holds it now.
+    [[nodiscard]] RomPatch::Made MakePatch(const QString& originalPath, kyrel::PatchFormat format);
 
     // The writes and imports not yet taken back.
     [[nodiscard]] const WriteHistory& History() const { return m_history; }

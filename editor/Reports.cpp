@@ -538,3 +538,74 @@ QString Reports::Imported(const Script::ImportPlan& plan, const kyrel::RunsResul
         .arg(Count(whole), Count(plan.Changing()), QString::number(plan.translations[stoppedAt - 1].line),
              QString::number(stopped.line), QString::number(stopped.message.position), reason);
 }
+
+QString Reports::PatchRefused(const RomPatch::Made& made) {
+    if (made.sameFile)
+        return tr("No patch was made: the original chosen is the ROM loaded in the editor itself. Choose the "
+                  "unchanged copy of the game's ROM you kept.");
+    if (!made.failure.ok())
+        return tr("No patch was made.\n\n%1").arg(Reason(made.failure));
+    const kyrel::PatchMade& patch = made.patch;
+    const QString bps = tr("Choose a BPS patch instead.");
+    switch (patch.code) {
+    case kyrel::MakeCode::Ok:
+        return {};
+    case kyrel::MakeCode::NothingToPatch:
+        return tr("No patch was made: the ROM and the original are identical, so there is nothing to patch.");
+    case kyrel::MakeCode::IpsPastReach:
+        return tr("No patch was made: a change lies at offset %1, past the 16 MiB an IPS patch can reach. %2")
+            .arg(QString::number(patch.offset), bps);
+    case kyrel::MakeCode::IpsShrinks:
+        return tr("No patch was made: the ROM (%1) is shorter than the original (%2), and an IPS patch cannot make "
+                  "a file shorter. %3")
+            .arg(ManyBytes(static_cast<std::int64_t>(patch.editedSize)),
+                 ManyBytes(static_cast<std::int64_t>(patch.originalSize)), bps);
+    case kyrel::MakeCode::TooLarge:
+        return tr("No patch was made: a file of more than %1 MiB is no ROM of this game.")
+            .arg(kyrel::MaxBpsTargetSize >> 20);
+    case kyrel::MakeCode::VerifyFailed:
+        return tr("No patch was made: applied to the original, the patch did not give the ROM (the first difference "
+                  "is at offset %1), so it was not saved.")
+            .arg(patch.offset);
+    }
+    return {};
+}
+
+QString Reports::PatchSaved(const QString& fileName, const RomPatch::Made& made) {
+    const QString written =
+        tr("Wrote %1 (%2)").arg(fileName, ManyBytes(static_cast<std::int64_t>(made.patch.patch.size())));
+    QStringList banks;
+    for (int bank = 2; bank >= 1; --bank) {
+        const int count = made.messages[static_cast<std::size_t>(bank - 1)];
+        if (count > 0)
+            banks << (banks.isEmpty() ? (count == 1 ? tr("1 message of bank %1").arg(bank)
+                                                    : tr("%1 messages of bank %2").arg(Count(count)).arg(bank))
+                                      : tr("%1 of bank %2").arg(Count(count)).arg(bank));
+    }
+    QString said;
+    const int messages = made.messages[0] + made.messages[1];
+    if (messages > 0) {
+        said = tr("%1: %2 %3 from the original")
+                   .arg(written, banks.join(tr(" and ")), messages == 1 ? tr("differs") : tr("differ"));
+        if (made.outside > 0)
+            said += tr(", and %1 outside them").arg(ManyBytes(made.outside));
+    } else {
+        said = tr("%1: no message differs from the original, %2 outside the messages do")
+                   .arg(written, ManyBytes(made.outside));
+    }
+    said += QLatin1Char('.');
+    if (made.patch.format == kyrel::PatchFormat::Ips)
+        said += tr("\n\nAn IPS patch addresses the file as it stands, copier header included, so it is for the "
+                   "headered ROM only; a BPS patch serves ROMs with and without the header.");
+    else if (made.patch.headerLeftOut)
+        said += tr("\n\nThe patch leaves out the 512-byte copier header, so it applies to the game's ROM with or "
+                   "without it.");
+    else if (made.patch.headersDiffer)
+        said += tr("\n\nThe copier headers of the two files differ, so the patch is made of the whole files: it "
+                   "applies only to a ROM with the original's header.");
+    return said;
+}
+
+QString Reports::PatchNotSaved(const QString& fileName, const QString& reason) {
+    return tr("The patch could not be saved as %1: %2").arg(fileName, reason);
+}

@@ -5,6 +5,7 @@
 #include "codec/RomFile.h"
 #include "codec/RomWriter.h"
 #include "editor/MessageSession.h"
+#include "editor/RomPatch.h"
 #include "editor/Script.h"
 #include "editor/WriteHistory.h"
 
@@ -82,6 +83,11 @@ public:
     [[nodiscard]] static QString ImportDetails(const Script::ImportPlan& plan);
     // An import that has nothing to write.
     [[nodiscard]] static QString NothingToImport(const Script::ImportPlan& plan, const QString& scriptName);
+    // Why no patch was made, or nothing when one was.
+    [[nodiscard]] static QString PatchRefused(const RomPatch::Made& made);
+    // After a patch was saved: its name and size, what differs from the original, and whom it serves.
+    [[nodiscard]] static QString PatchSaved(const QString& fileName, const RomPatch::Made& made);
+    [[nodiscard]] static QString PatchNotSaved(const QString& fileName, const QString& reason);
     // After an import: what went in, or where it stopped.
     [[nodiscard]] static QString Imported(const Script::ImportPlan& plan, const kyrel::RunsResult& result);
     // What the user must know after "Copy as New Text", or nothing.

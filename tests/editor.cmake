@@ -34,3 +34,6 @@ target_link_libraries(tst_messagelist PRIVATE kyrel_editor_driver)
 
 kyrel_add_test(tst_script)
 target_link_libraries(tst_script PRIVATE kyrel_editor_driver)
+
+kyrel_add_test(tst_sharepatch)
+target_link_libraries(tst_sharepatch PRIVATE kyrel_editor_driver)

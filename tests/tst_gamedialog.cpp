@@ -223,6 +223,7 @@ void TestGameDialog::startsWithMenusAndState() {
         {"-", "", false, false},
         {"ExportScript", "&Export Script...", false, false},
         {"ImportScript", "&Import Script...", false, false},
+        {"MakePatch", "Make &Patch...", false, false},
         {"ViewMenu", "&View", true, false},
         {"ViewByByte", "View By &Byte", true, false},
         {"ViewByIndex", "View By Bank/&Index", true, true},

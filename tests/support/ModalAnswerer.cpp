@@ -30,14 +30,22 @@ void ModalAnswerer::Poll() {
 }
 
 void AnswerFileDialog(const QString& path) {
+    AnswerFileDialogs({path});
+}
+
+void AnswerFileDialogs(const QStringList& paths) {
     auto* poll = new QTimer;
     poll->setInterval(1);
-    QObject::connect(poll, &QTimer::timeout, [poll, path] {
+    QObject::connect(poll, &QTimer::timeout, [poll, paths, next = qsizetype(0)]() mutable {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
+        if (!dialog || dialog->property("answered").toBool())
             return;
-        poll->stop();
-        poll->deleteLater();
+        dialog->setProperty("answered", true);
+        const QString path = paths.at(next++);
+        if (next == paths.size()) {
+            poll->stop();
+            poll->deleteLater();
+        }
         if (path.isEmpty()) {
             dialog->reject();
             return;

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -42,3 +43,5 @@ private:
 // Answers the next modal file dialog by typing a path into its file name box and pressing Enter; an empty
 // path cancels it instead.
 void AnswerFileDialog(const QString& path);
+// Answers the next modal file dialogs, one path each, in order.
+void AnswerFileDialogs(const QStringList& paths);
