@@ -131,10 +131,10 @@ RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRu
     const SizeResult size = file.Size();
     if (!size.ok())
         return {0, 0, false, size.failure};
-    auto replaced = [&](const ByteRun& run) -> const std::vector<std::uint8_t>& {
-        return takeBack ? run.after : run.before;
-    };
-    std::vector<std::uint8_t> held;
+    // The file's bytes under every run, read in one piece when the runs lie close enough together.
+    constexpr std::int64_t OneRead = 16 * 1024 * 1024;
+    std::int64_t first = 0;
+    std::int64_t last = 0;
     for (const ByteRun& run : runs) {
         const auto count = static_cast<std::int64_t>(run.before.size());
         Failure refused{FailureCode::None, file.Name(), run.start, count, size.size};
@@ -146,15 +146,32 @@ RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRu
             refused.code = FailureCode::NoRoom;
         if (!refused.ok())
             return {0, 0, false, refused};
-        held.resize(run.before.size());
-        const SizeResult got = file.Read(run.start, held);
-        if (!got.ok())
+        first = first == 0 ? run.start : std::min(first, run.start);
+        last = std::max(last, run.start + count - 1);
+    }
+    std::vector<std::uint8_t> held;
+    const bool together = last - first < OneRead;
+    if (together) {
+        held.resize(static_cast<std::size_t>(last - first + 1));
+        if (const SizeResult got = file.Read(first, held); !got.ok())
             return {0, 0, false, got.failure};
-        const std::vector<std::uint8_t>& expected = replaced(run);
-        const auto differs = std::mismatch(held.begin(), held.end(), expected.begin(), expected.end());
-        if (differs.first != held.end()) {
+    }
+    std::vector<std::uint8_t> one;
+    for (const ByteRun& run : runs) {
+        std::span<const std::uint8_t> now;
+        if (together) {
+            now = std::span(held).subspan(static_cast<std::size_t>(run.start - first), run.before.size());
+        } else {
+            one.resize(run.before.size());
+            if (const SizeResult got = file.Read(run.start, one); !got.ok())
+                return {0, 0, false, got.failure};
+            now = one;
+        }
+        const std::vector<std::uint8_t>& expected = takeBack ? run.after : run.before;
+        const auto differs = std::mismatch(now.begin(), now.end(), expected.begin(), expected.end());
+        if (differs.first != now.end()) {
             Failure changed{FailureCode::ChangedSinceWrite, file.Name()};
-            changed.position = run.start + (differs.first - held.begin());
+            changed.position = run.start + (differs.first - now.begin());
             return {0, 0, false, changed};
         }
     }

@@ -516,7 +516,7 @@ QString Reports::Imported(const Script::ImportPlan& plan, const kyrel::RunsResul
         const int written = plan.Changing();
         return (written == 1 ? tr("1 translation written: %1 changed.")
                              : tr("%1 translations written: %2 changed.").arg(Count(written)))
-            .arg(ManyBytes(result.bytes));
+            .arg(ManyBytes(plan.BytesChanging()));
     }
     const QString reason = Reason(result.failure);
     if (plan.runs.empty() || !result.started)

@@ -118,7 +118,8 @@ int Script::ImportPlan::Changing() const {
 std::int64_t Script::ImportPlan::BytesChanging() const {
     std::int64_t bytes = 0;
     for (const kyrel::ByteRun& run : runs)
-        bytes += static_cast<std::int64_t>(run.after.size());
+        for (std::size_t at = 0; at < run.after.size(); ++at)
+            bytes += run.before[at] != run.after[at] ? 1 : 0;
     return bytes;
 }
 
@@ -169,15 +170,23 @@ Script::ImportPlan Script::PlanImport(std::string_view script, const std::filesy
                     translated.push_back(message.position);
                     Translation translation{entry.line, message, std::move(planned.bytes), std::move(planned.dropped)};
                     const std::span<const std::uint8_t> old = listing.BytesOf(message);
-                    // Only the bytes that differ are written, as runs of neighbouring bytes.
+                    // Only the stretches that differ are written. A few equal bytes between two changes go along
+                    // with them: one write costs more than the bytes it saves.
+                    constexpr std::size_t Gap = 16;
                     for (std::size_t at = 0; at < old.size();) {
                         if (old[at] == translation.bytes[at]) {
                             ++at;
                             continue;
                         }
                         std::size_t end = at;
-                        while (end < old.size() && old[end] != translation.bytes[end])
-                            ++end;
+                        for (std::size_t equal = 0; end + equal < old.size() && equal < Gap;) {
+                            if (old[end + equal] == translation.bytes[end + equal]) {
+                                ++equal;
+                            } else {
+                                end += equal + 1;
+                                equal = 0;
+                            }
+                        }
                         plan.runs.push_back({message.position + static_cast<std::int64_t>(at),
                                              {old.begin() + at, old.begin() + end},
                                              {translation.bytes.begin() + at, translation.bytes.begin() + end}});

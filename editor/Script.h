@@ -79,6 +79,7 @@ public:
 
         [[nodiscard]] bool Refused() const { return !failure.ok() || refused.has_value(); }
         [[nodiscard]] int Changing() const;
+        // The bytes that differ: the runs also hold the few equal bytes between two changes.
         [[nodiscard]] std::int64_t BytesChanging() const;
     };
     // Decides, touching nothing, what importing the script's translations into the ROM writes: each translated,

@@ -150,6 +150,9 @@ void TestReports::sentence_data() {
     imported.translations.resize(1312);
     for (Script::Translation& translation : imported.translations)
         translation.changes = true;
+    // 4,300 bytes written, 90 of them equal bytes between changes.
+    imported.runs.push_back({918210, std::vector<std::uint8_t>(4300, 0x00), std::vector<std::uint8_t>(4300, 0x01)});
+    std::fill_n(imported.runs.back().after.begin() + 100, 90, 0x00);
     QTest::newRow("import written") << Reports::Imported(imported, {2000, 4210, true, {}})
                                     << "1,312 translations written: 4,210 bytes changed.";
     const WriteHistory::Change import{QStringLiteral("fr.po"), {{918210, {0x01}, {0x02}}}};
