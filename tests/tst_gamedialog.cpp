@@ -530,7 +530,7 @@ void TestGameDialog::indexDownAfterSwitchShowsTerminatorOfFirstMessage() {
 
 void TestGameDialog::bankChange_data() {
     QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("action"); // "up", "down" or text to type
+    QTest::addColumn<QString>("action"); // "up", "down", a key on the focused spinner, or text to type
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("bankShown");
 
@@ -549,6 +549,12 @@ void TestGameDialog::bankChange_data() {
     QTest::newRow("up from 1.5") << "1.5"
                                  << "up"
                                  << "1" << 1;
+    QTest::newRow("Up key from 1.5") << "1.5"
+                                     << "Up key"
+                                     << "1" << 1;
+    QTest::newRow("Down key from 1.5") << "1.5"
+                                       << "Down key"
+                                       << "2" << 2;
     QTest::newRow("typed 3") << "2"
                              << "3"
                              << "1" << 1;
@@ -582,10 +588,15 @@ void TestGameDialog::bankChange() {
     Ui().Get<QLineEdit>("BankNo")->setText(before);
     Ui().Click("Index", true);
     Ui().Click("Index", true);
-    if (action == QLatin1String("up") || action == QLatin1String("down"))
+    if (action == QLatin1String("up") || action == QLatin1String("down")) {
         Ui().Click("Bank", action == QLatin1String("up"));
-    else
+    } else if (action.endsWith(QLatin1String(" key"))) {
+        auto* spinner = Ui().Get<QWidget>("Bank");
+        spinner->setFocus();
+        QTest::keyClick(spinner, action.startsWith(QLatin1String("Up")) ? Qt::Key_Up : Qt::Key_Down);
+    } else {
         Ui().Type("BankNo", action);
+    }
 
     QCOMPARE(Ui().Get<QLineEdit>("BankNo")->text(), after);
     QCOMPARE(Ui().Get<QLineEdit>("IndexNo")->text(), QStringLiteral("1"));

@@ -100,6 +100,8 @@ private slots:
         both("all six argument codes", "6B 01 6D 02 77 03 78 04 79 05 7A 06 7F",
              u"<BORDER>1<ALIGN>2<COLOR>3<DELAY>4<SOUND>5<SPEED>6\r\n\r\n", 12, 6);
         both("argument byte that is itself a code", "77 6B 00 7F", u"<COLOR>107A\r\n\r\n", 3, 0x6B);
+        both("arguments at the digit steps", "78 09 78 0A 77 63 77 64 7F",
+             u"<DELAY>9<DELAY>10<COLOR>99<COLOR>100\r\n\r\n", 8, 100);
         both("line breaks", "00 73 01 75 02 76 03 7E 04 7F", u"A\r\nB\r\nC\r\nD\r\nE\r\n\r\n", 9, kept);
         both("other codes", "68 6A 74 88 89 8A 8B 7F", u"<CHOICE>Vrel<TOP>\t     's \r\n\r\n", 7, kept);
         both("starts on the file's last byte", "1A", u"a", 1, kept);

@@ -266,7 +266,7 @@ void TestSafety::allFilesListsNamesWithoutADot() {
 }
 
 // The positions count the 512-byte copier header: a file whose size shows none is named on load, and nothing is
-// written into it before the user agreed once.
+// written into it before the user agreed once, for each ROM chosen.
 void TestSafety::romWithoutItsHeaderIsNamed_data() {
     QTest::addColumn<int>("cut");       // bytes taken from the front of the demo ROM
     QTest::addColumn<int>("added");     // bytes added at its end
@@ -312,9 +312,22 @@ void TestSafety::romWithoutItsHeaderIsNamed() {
     }
     Answerer().Clear();
     Ui().Write(QStringLiteral("Hi"));
+    Ui().Write(QStringLiteral("Hi"));
     QVERIFY(Answerer().Boxes().isEmpty());
     const std::int32_t start = Dialog().Session().ViewStartPos();
     QCOMPARE(RomBytes(path)[static_cast<std::size_t>(start - 1)], std::uint8_t(0x07));
+
+    // What was agreed for one ROM does not hold for the next one chosen.
+    const QString other = Save(QStringLiteral("other.sfc"), rom);
+    Ui().Load(other);
+    Answerer().Clear();
+    Answerer().SetAnswer(QMessageBox::No);
+    Ui().Write(QStringLiteral("Hi"));
+    QCOMPARE(Answerer().Boxes().size(), named.isEmpty() ? 0 : 1);
+    if (!named.isEmpty()) {
+        QVERIFY2(Said().endsWith(QStringLiteral("Write it anyway?")), qPrintable(Said()));
+        QCOMPARE(RomBytes(other), rom.Bytes());
+    }
 }
 
 QTEST_MAIN(TestSafety)

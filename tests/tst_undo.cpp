@@ -4,6 +4,7 @@
 #include "tests/support/EditorTest.h"
 
 #include <QAction>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <random>
@@ -31,23 +32,29 @@ class TestUndo : public EditorTest {
 private slots:
     void undoRestoresEveryWrite_data();
     void undoRestoresEveryWrite();
+    void undoThroughTheMenu_data();
     void undoThroughTheMenu();
 };
 
 // Random writes over the messages (shorter, longer, over each other, some stopped midway), then Undo Write until
-// there is nothing left to undo. With `changed`, another program changes a byte of the newest write first.
+// there is nothing left to undo. Another program may first change a byte of the newest write, or cut the file
+// before that write's last byte, or take the file away while the first undo is halfway through.
 void TestUndo::undoRestoresEveryWrite_data() {
     QTest::addColumn<unsigned>("seed");
-    QTest::addColumn<bool>("changed");
+    QTest::addColumn<QString>("other");
     for (unsigned seed = 1; seed <= 8; ++seed)
-        QTest::addRow("writes, seed %u", seed) << seed << false;
+        QTest::addRow("writes, seed %u", seed) << seed << QString();
     for (unsigned seed = 1; seed <= 3; ++seed)
-        QTest::addRow("changed by another program, seed %u", seed) << seed << true;
+        QTest::addRow("changed by another program, seed %u", seed) << seed << QStringLiteral("change");
+    for (unsigned seed = 1; seed <= 2; ++seed)
+        QTest::addRow("cut by another program, seed %u", seed) << seed << QStringLiteral("cut");
+    for (unsigned seed = 1; seed <= 2; ++seed)
+        QTest::addRow("first undo stopped midway, seed %u", seed) << seed << QStringLiteral("away");
 }
 
 void TestUndo::undoRestoresEveryWrite() {
     QFETCH(unsigned, seed);
-    QFETCH(bool, changed);
+    QFETCH(QString, other);
     const QString path = RomPath();
     SyntheticRom rom;
     std::vector<std::int32_t> starts;
@@ -84,20 +91,42 @@ void TestUndo::undoRestoresEveryWrite() {
         QVERIFY(session.UndoPosition() == newest);
     }
 
-    if (changed) {
-        QVERIFY(newest);
+    QVERIFY(newest);
+    const auto length = static_cast<std::int64_t>(session.History().Newest()->runs.front().after.size());
+    if (other == u"change" || other == u"cut") {
         Bytes now = RomBytes(path);
-        now[static_cast<std::size_t>(*newest)] ^= 0xFF; // the byte at position newest + 1
-        SyntheticRom other(now.size());
-        other.Put(1, now);
-        kyrel::testing::SaveRom(path, other);
+        // The first byte the file no longer holds as the write left it.
+        const std::int64_t differs = other == u"change" ? *newest + 1 : *newest + length - 1;
+        if (other == u"change")
+            now[static_cast<std::size_t>(*newest)] ^= 0xFF;
+        else
+            now.resize(static_cast<std::size_t>(differs - 1));
+        SyntheticRom changedRom(now.size());
+        changedRom.Put(1, now);
+        kyrel::testing::SaveRom(path, changedRom);
         const WriteHistory::Undo undo = session.UndoWrite();
         QCOMPARE(undo.result.bytes, 0);
         QCOMPARE(undo.result.failure.code, kyrel::FailureCode::ChangedSinceWrite);
-        QCOMPARE(undo.result.failure.position, *newest + 1);
+        QCOMPARE(undo.result.failure.position, differs);
         QCOMPARE(RomBytes(path), now);
         QVERIFY(session.UndoPosition() == newest);
         return;
+    }
+    if (other == u"away") {
+        // Half the bytes go back before the file is away; the undo after it takes back the rest, and the Messages
+        // window, which reads again on RomChanged, shows the bytes that went back.
+        QVERIFY2(length >= 2, "the newest write is too short to stop an undo of it midway");
+        const std::int64_t away = *newest + length / 2;
+        QSignalSpy romChanged(&session, &MessageSession::RomChanged);
+        const WriteHistory::Undo undo = session.UndoWrite([&](std::int64_t position, kyrel::ByteStep step) {
+            if (position == away && step == kyrel::ByteStep::BeforeOpen)
+                QFile::rename(path, path + QStringLiteral(".away"));
+        });
+        QFile::rename(path + QStringLiteral(".away"), path);
+        QCOMPARE(undo.result.bytes, length / 2);
+        QCOMPARE(undo.result.failure.code, kyrel::FailureCode::CannotOpen);
+        QCOMPARE(romChanged.size(), 1);
+        QVERIFY(session.UndoPosition() == newest);
     }
     int undone = 0;
     while (session.UndoPosition()) {
@@ -108,26 +137,48 @@ void TestUndo::undoRestoresEveryWrite() {
     QCOMPARE(RomBytes(path), rom.Bytes());
 }
 
-// The menu item names the write it takes back, is there only while there is one, and shows the message restored.
+// The menu item names the write it takes back, is there only while there is one, and shows the message restored:
+// in byte view from "Starting Value:", which is set to it wherever it was.
+void TestUndo::undoThroughTheMenu_data() {
+    QTest::addColumn<bool>("byteView");
+    QTest::newRow("index view") << false;
+    QTest::newRow("byte view") << true;
+}
+
 void TestUndo::undoThroughTheMenu() {
+    QFETCH(bool, byteView);
     SyntheticRom rom;
     rom.PutTexts(Bank1Start, Messages);
     const QString path = Save(rom);
     auto* undo = Ui().Get<QAction>("UndoWrite");
     Ui().Load(path);
     QVERIFY(!undo->isEnabled());
+    const auto readFrom = [&](std::int32_t position) {
+        Ui().Type("Begin", QString::number(position));
+        Ui().Press("Command5");
+    };
+    if (byteView) {
+        Ui().Choose("ViewByByte");
+        readFrom(Bank1Start);
+    }
 
     Answerer().SetAnswer(QMessageBox::Yes);
     Ui().Write(QStringLiteral("Overwritten and longer"));
-    Ui().Click("Index", true);
+    if (byteView)
+        readFrom(State().NextMessagePos());
+    else
+        Ui().Click("Index", true);
     const std::int32_t second = State().ViewStartPos();
     Ui().Write(QStringLiteral("Hi"));
     QVERIFY(undo->isEnabled());
     QCOMPARE(undo->text(), QStringLiteral("&Undo Write at %1").arg(second));
+    if (byteView)
+        readFrom(Bank1Start + 2);
 
     Ui().Choose("UndoWrite");
     QCOMPARE(undo->text(), QStringLiteral("&Undo Write at %1").arg(Bank1Start));
     QCOMPARE(State().ViewStartPos(), second);
+    QCOMPARE(Ui().Text("Begin"), QString::number(second));
     Ui().Choose("UndoWrite");
     QVERIFY(!undo->isEnabled());
     QCOMPARE(undo->text(), QStringLiteral("&Undo Write"));
