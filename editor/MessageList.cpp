@@ -32,6 +32,11 @@ MessageList* MessageList::Instance() {
     return OpenSingleWindow(s_open);
 }
 
+void MessageList::CloseFor(const MessageSession& session) {
+    if (MessageList* open = Instance(); open && open->m_session == &session)
+        open->close();
+}
+
 MessageList::MessageList(const MessageSession& session) : m_session(&session) {
     setObjectName(QStringLiteral("MessageList"));
     SetUpSingleWindow(this, Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);

@@ -24,6 +24,8 @@ public:
     static MessageList* ShowInstance(const MessageSession& session);
     // The open window, or nullptr.
     [[nodiscard]] static MessageList* Instance();
+    // Closes the open window if it lists the session's ROM: with its main window gone, its rows open nothing.
+    static void CloseFor(const MessageSession& session);
 
 signals:
     // The user opened a row, with Enter or a double-click: message `index` of `bank`, whose read starts at the
