@@ -470,7 +470,7 @@ bool GameDialog::eventFilter(QObject* watched, QEvent* event) {
 // ---- the Messages window ----------------------------------------------------------------------------------
 
 void GameDialog::ViewMessages_Click() {
-    MessageList* list = MessageList::ShowInstance(m_session);
+    MessageList* list = MessageList::ShowInstance(m_session, this);
     // Queued: the click or key that opened the row ends in the list before this window comes forward.
     connect(list, &MessageList::OpenMessage, this, &GameDialog::ShowListedMessage,
             static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));

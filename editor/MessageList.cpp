@@ -3,6 +3,7 @@
 #include "editor/MessageListModel.h"
 #include "editor/MessageSession.h"
 #include "editor/Reports.h"
+#include "windows/KeepOnScreen.h"
 #include "windows/ProgramIdentity.h"
 #include "windows/SingleWindow.h"
 
@@ -20,12 +21,17 @@ QPointer<MessageList> s_open;
 
 } // namespace
 
-MessageList* MessageList::ShowInstance(const MessageSession& session) {
+MessageList* MessageList::ShowInstance(const MessageSession& session, const QWidget* main) {
     if (MessageList* open = Instance(); open && open->m_session != &session) {
         open->close();
         s_open = nullptr;
     }
-    return ShowSingleWindow(s_open, [&session] { return new MessageList(session); });
+    return ShowSingleWindow(s_open, [&session, main] {
+        auto* list = new MessageList(session);
+        if (main)
+            PlaceBeside(list, main);
+        return list;
+    });
 }
 
 MessageList* MessageList::Instance() {

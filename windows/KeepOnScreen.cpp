@@ -19,6 +19,47 @@ QPoint ClientInside(const QRect& client, const QMargins& frame, const QRect& ava
     return client.topLeft() + (FitInside(outer, available) - outer.topLeft());
 }
 
+QPoint Beside(const QRect& other, const QSize& size, const QRect& available) {
+    const QPoint sides[] = {{other.x() + other.width(), other.y()},
+                            {other.x() - size.width(), other.y()},
+                            {other.x(), other.y() + other.height()},
+                            {other.x(), other.y() - size.height()}};
+    for (const QPoint side : sides) {
+        // Slid along that side into the area; pushed across it, it would cover the other window.
+        const QRect placed(FitInside(QRect(side, size), available), size);
+        if (available.contains(placed) && !placed.intersects(other))
+            return placed.topLeft();
+    }
+    const int right = available.x() + available.width() - size.width();
+    const int bottom = available.y() + available.height() - size.height();
+    QPoint best;
+    qint64 least = -1;
+    for (const QPoint at : {sides[0], sides[1], sides[2], sides[3], available.topLeft(), QPoint(right, available.y()),
+                            QPoint(available.x(), bottom), QPoint(right, bottom)}) {
+        const QRect placed(FitInside(QRect(at, size), available), size);
+        const QRect covered = placed.intersected(other);
+        const qint64 area = covered.isEmpty() ? 0 : qint64(covered.width()) * covered.height();
+        if (least < 0 || area < least) {
+            least = area;
+            best = placed.topLeft();
+        }
+    }
+    return best;
+}
+
+void PlaceBeside(QWidget* window, const QWidget* other) {
+    const QRect client = other->geometry();
+    const QRect frame = other->frameGeometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                           frame.bottom() - client.bottom());
+    QScreen* screen = other->screen();
+    if (!screen)
+        return;
+    const QSize size = window->size().grownBy(margins);
+    const QPoint to = Beside(frame, size, screen->availableGeometry());
+    window->setGeometry(QRect(to + QPoint(margins.left(), margins.top()), window->size()));
+}
+
 void KeepOnScreen(QWidget* window) {
     const QRect client = window->geometry();
     const QRect known = window->frameGeometry();
