@@ -29,7 +29,7 @@ MessageList* MessageList::ShowInstance(const MessageSession& session, const QWid
     return ShowSingleWindow(s_open, [&session, main] {
         auto* list = new MessageList(session);
         if (main)
-            PlaceBeside(list, main);
+            PlaceBeside(list, main, QSize(420, 300)); // narrower, the text column shows little
         return list;
     });
 }
