@@ -4,6 +4,7 @@
 #include "codec/NumberText.h"
 #include "editor/MessageList.h"
 #include "editor/Reports.h"
+#include "editor/TextForms.h"
 #include "editor/UpDown.h"
 #include "windows/About.h"
 #include "windows/KeepOnScreen.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -66,6 +68,14 @@ void GameDialog::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     // Showing a window hides the focus until Tab is pressed; here the focused control shows it from the start.
     setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+// The Messages window goes first, while this window still keeps the program running: only the auxiliary windows
+// that stand on their own (About, the splash screen, Other Characters) outlive it.
+void GameDialog::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        MessageList::CloseFor(m_session);
 }
 
 void GameDialog::Connect() {
@@ -283,10 +293,10 @@ void GameDialog::Command3_Click() {
     bool wrote = false;
     if (text.empty()) {
         m_boxes.Error(Reports::BlankNewText());
-    } else if (const MessageSession::WritePlan plan = m_session.PlanWrite(text); plan.Refused()) {
+    } else if (const MessageSession::WritePlan plan = m_session.PlanWrite(text, !ByteView()); plan.Refused()) {
         m_boxes.Report(Reports::WriteRefused(plan));
-    } else if (!plan.Asks() ||
-               m_boxes.Ask(Reports::WriteQuestion(plan, QDir::toNativeSeparators(m_session.RomPath())))) {
+    } else if (!plan.Asks() || m_boxes.Ask(Reports::WriteQuestion(plan, QDir::toNativeSeparators(m_session.RomPath())),
+                                           Reports::LeftOutDetails(plan.dropped))) {
         const kyrel::WriteResult result = m_session.Write(plan);
         wrote = result.ok();
         if (!wrote)
@@ -451,7 +461,7 @@ bool GameDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip && watched == text3->viewport()) {
         const std::u16string text = NewText();
         const QString size = Reports::NewTextSize(kyrel::EncodeToBytes(text), text.empty(), m_session.ReadBytes());
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), size, text3->viewport());
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), TextForms::ToolTip(size), text3->viewport());
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -460,7 +470,7 @@ bool GameDialog::eventFilter(QObject* watched, QEvent* event) {
 // ---- the Messages window ----------------------------------------------------------------------------------
 
 void GameDialog::ViewMessages_Click() {
-    MessageList* list = MessageList::ShowInstance(m_session);
+    MessageList* list = MessageList::ShowInstance(m_session, this);
     // Queued: the click or key that opened the row ends in the list before this window comes forward.
     connect(list, &MessageList::OpenMessage, this, &GameDialog::ShowListedMessage,
             static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));

@@ -3,6 +3,7 @@
 #include "editor/MessageListModel.h"
 #include "editor/MessageSession.h"
 #include "editor/Reports.h"
+#include "windows/KeepOnScreen.h"
 #include "windows/ProgramIdentity.h"
 #include "windows/SingleWindow.h"
 
@@ -20,16 +21,26 @@ QPointer<MessageList> s_open;
 
 } // namespace
 
-MessageList* MessageList::ShowInstance(const MessageSession& session) {
+MessageList* MessageList::ShowInstance(const MessageSession& session, const QWidget* main) {
     if (MessageList* open = Instance(); open && open->m_session != &session) {
         open->close();
         s_open = nullptr;
     }
-    return ShowSingleWindow(s_open, [&session] { return new MessageList(session); });
+    return ShowSingleWindow(s_open, [&session, main] {
+        auto* list = new MessageList(session);
+        if (main)
+            PlaceBeside(list, main, QSize(420, 300)); // narrower, the text column shows little
+        return list;
+    });
 }
 
 MessageList* MessageList::Instance() {
     return OpenSingleWindow(s_open);
+}
+
+void MessageList::CloseFor(const MessageSession& session) {
+    if (MessageList* open = Instance(); open && open->m_session == &session)
+        open->close();
 }
 
 MessageList::MessageList(const MessageSession& session) : m_session(&session) {

@@ -20,10 +20,12 @@ class MessageList : public QWidget {
     Q_OBJECT
 public:
     // Shows the window for the session, or brings the open one forward. An open window of another session is
-    // closed first. Returns the window shown.
-    static MessageList* ShowInstance(const MessageSession& session);
+    // closed first. A new window opens beside `main`, when given. Returns the window shown.
+    static MessageList* ShowInstance(const MessageSession& session, const QWidget* main = nullptr);
     // The open window, or nullptr.
     [[nodiscard]] static MessageList* Instance();
+    // Closes the open window if it lists the session's ROM: with its main window gone, its rows open nothing.
+    static void CloseFor(const MessageSession& session);
 
 signals:
     // The user opened a row, with Enter or a double-click: message `index` of `bank`, whose read starts at the

@@ -27,9 +27,49 @@ int MessageListModel::RowOf(int bank, int index) const {
 }
 
 QString MessageListModel::SearchForm(const QString& text) {
-    QString form = text;
-    form.replace(QChar(TextForms::LineBreakMark), QLatin1Char(' '));
-    return form.simplified().toCaseFolded();
+    const QString folded = text.toCaseFolded();
+    QString form;
+    form.reserve(folded.size());
+    bool blank = false; // in a run of blanks not yet written
+    bool lineBreak = false;
+    for (const QChar c : folded) {
+        const bool isBreak = c == QChar(TextForms::LineBreakMark) || c == u'\n';
+        if (isBreak || c.isSpace()) {
+            blank = true;
+            lineBreak = lineBreak || isBreak;
+            continue;
+        }
+        if (blank && !form.isEmpty())
+            form += lineBreak ? QChar(BreakInSearch) : QChar(u' ');
+        blank = lineBreak = false;
+        form += c;
+    }
+    return form;
+}
+
+bool MessageListModel::Holds(QStringView text, QStringView typed) {
+    if (typed.isEmpty())
+        return true;
+    // Only one way to go on at each character: a break is passed over unless a blank was typed for it, and the
+    // character after a break is never a blank.
+    const QChar first = typed.front();
+    for (qsizetype from = text.indexOf(first); from >= 0; from = text.indexOf(first, from + 1)) {
+        qsizetype at = from;
+        qsizetype matched = 0;
+        while (matched < typed.size() && at < text.size()) {
+            if (text[at] == typed[matched]) {
+                ++matched;
+            } else if (text[at] == QChar(BreakInSearch)) {
+                matched += typed[matched] == u' ' ? 1 : 0;
+            } else {
+                break;
+            }
+            ++at;
+        }
+        if (matched == typed.size())
+            return true;
+    }
+    return false;
 }
 
 int MessageListModel::rowCount(const QModelIndex& parent) const {
@@ -65,7 +105,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
         return index.column() == Text ? QVariant(m_oneLineTexts[row]) : QVariant(number());
     case Qt::ToolTipRole:
         if (index.column() == Text)
-            return TextForms::AsLines(message.text);
+            return TextForms::ToolTip(TextForms::AsLines(message.text));
         return {};
     case Qt::TextAlignmentRole:
         return index.column() == Text ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
@@ -110,5 +150,5 @@ void MessageFilter::SetFindText(const QString& text) {
 }
 
 bool MessageFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
-    return m_find.isEmpty() || m_messages->SearchText(sourceRow).contains(m_find);
+    return MessageListModel::Holds(m_messages->SearchText(sourceRow), m_find);
 }

@@ -25,10 +25,14 @@ public:
     }
     // The row of a message, or -1.
     [[nodiscard]] int RowOf(int bank, int index) const;
-    // The one-line text as a search compares it: a space for each line break, blanks run together, case folded.
+    // The one-line text as a search compares it: case folded, blanks run together into one, and a run that holds
+    // a line break into one BreakInSearch, which a typed blank or nothing matches.
     [[nodiscard]] const QString& SearchText(int row) const { return m_searchTexts[static_cast<std::size_t>(row)]; }
-    // A typed search in the same form.
+    static constexpr char16_t BreakInSearch = u'\n';
+    // A typed search in the same form: it holds no BreakInSearch.
     [[nodiscard]] static QString SearchForm(const QString& text);
+    // Whether a text in the search form holds what was typed, in the search form.
+    [[nodiscard]] static bool Holds(QStringView text, QStringView typed);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;

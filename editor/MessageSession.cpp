@@ -1,5 +1,6 @@
 #include "editor/MessageSession.h"
 
+#include "codec/MessageScan.h"
 #include "codec/RomFile.h"
 #include "codec/RomWriter.h"
 #include "codec/TypedText.h"
@@ -37,7 +38,7 @@ MessageSession::Read MessageSession::ReadMessage(const kyrel::StopRule& rule) {
     return {TextForms::AsLines(result.text), {}};
 }
 
-MessageSession::WritePlan MessageSession::PlanWrite(const std::u16string& text) {
+MessageSession::WritePlan MessageSession::PlanWrite(const std::u16string& text, bool nameOverwritten) {
     WritePlan plan;
     plan.start = m_positions.ViewStartPos;
     const std::filesystem::path path = ToFsPath(m_romPath);
@@ -60,6 +61,15 @@ MessageSession::WritePlan MessageSession::PlanWrite(const std::u16string& text) 
     const kyrel::MessageLength old = kyrel::MeasureMessage(path, plan.start, needed);
     if (old.ok() && old.terminated && needed > old.bytes)
         plan.oldBytes = old.bytes;
+    if (plan.oldBytes && nameOverwritten) {
+        // The Messages window's walk: only a question this rare pays for it.
+        kyrel::CharTable table = m_charTable;
+        const kyrel::MessageScan scan = kyrel::ScanMessages(path, {BankStart(1), BankStart(2)}, table);
+        for (const kyrel::ListedMessage& message : scan.messages) {
+            if (message.position > plan.start && message.position < plan.start + needed)
+                plan.overwritten.push_back({message.bank, message.index});
+        }
+    }
     return plan;
 }
 

@@ -63,6 +63,11 @@ public:
     // Decodes the message at ReadPos of the ROM file under the view's stop rule, and moves the positions on.
     [[nodiscard]] Read ReadMessage(const kyrel::StopRule& rule);
 
+    // A message as the index view names it.
+    struct MessageName {
+        int bank = 0;
+        int index = 0;
+    };
     // A write worked out before any byte goes to the file.
     struct WritePlan {
         std::int32_t start = 0;
@@ -75,13 +80,16 @@ public:
         std::u16string dropped;
         std::optional<kyrel::RomLayout> layout;
         std::optional<std::int64_t> oldBytes;
+        // When asked for, with `oldBytes`: the messages the index up arrow reaches that begin in the bytes the
+        // write runs over after the message written over, in bank and index order.
+        std::vector<MessageName> overwritten;
 
         [[nodiscard]] bool Refused() const { return badArgument || !refused.ok(); }
         [[nodiscard]] bool Asks() const { return !dropped.empty() || layout || oldBytes; }
     };
     // Encodes the typed text (never empty, in the encoder's form) once, and checks everything a write of it
-    // needs, touching nothing.
-    [[nodiscard]] WritePlan PlanWrite(const std::u16string& text);
+    // needs, touching nothing. `nameOverwritten`: a longer text names the messages it overwrites (index view).
+    [[nodiscard]] WritePlan PlanWrite(const std::u16string& text, bool nameOverwritten = false);
     // Writes a plan that was not refused, over the message read last, and keeps what it replaced for UndoWrite.
     // A failure tells how many bytes went in before a write stopped, or that it did not start.
     [[nodiscard]] kyrel::WriteResult Write(const WritePlan& plan, const kyrel::ByteWatcher& watcher = {});

@@ -129,13 +129,53 @@ QString Reports::BlankNewText() {
     return tr("You can not leave this field blank to write to this file!");
 }
 
-QString Reports::LongerText(std::int64_t needed, std::int32_t start, std::int64_t oldBytes) {
-    return tr("The new text needs %1, but the message at position %2 has only %3.\n\n"
-              "Writing it overwrites the %4 after that message.")
-        .arg(Bytes(needed))
-        .arg(start)
-        .arg(Bytes(oldBytes))
-        .arg(Bytes(needed - oldBytes));
+namespace {
+
+// Byte counts of five digits or more with a thousands separator, which a position never has: it reads as typed.
+QString ByteCount(std::int64_t count) {
+    return count >= 10000 ? Reports::ManyBytes(count) : Reports::Bytes(count);
+}
+
+// "a", "a and b", "a, b and c".
+QString Listed(const QStringList& items) {
+    return items.size() < 2
+               ? items.join(QString())
+               : items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + Reports::tr(" and ") + items.constLast();
+}
+
+// "message 3 of bank 1", "messages 2 to 75 of bank 1 and 1 to 4 of bank 2", "messages 2, 5 to 7 of bank 1".
+QString MessageNames(std::span<const MessageSession::MessageName> messages) {
+    QStringList banks;
+    for (std::size_t i = 0; i < messages.size();) {
+        const int bank = messages[i].bank;
+        QStringList runs;
+        while (i < messages.size() && messages[i].bank == bank) {
+            std::size_t end = i + 1;
+            while (end < messages.size() && messages[end].bank == bank &&
+                   messages[end].index == messages[end - 1].index + 1)
+                ++end;
+            runs << (end - i == 1 ? QString::number(messages[i].index)
+                                  : Reports::tr("%1 to %2").arg(messages[i].index).arg(messages[end - 1].index));
+            i = end;
+        }
+        banks << Reports::tr("%1 of bank %2").arg(runs.join(QStringLiteral(", "))).arg(bank);
+    }
+    return messages.size() == 1 ? Reports::tr("message %1").arg(banks.constFirst())
+                                : Reports::tr("messages %1").arg(Listed(banks));
+}
+
+} // namespace
+
+QString Reports::LongerText(std::int64_t needed, std::int32_t start, std::int64_t oldBytes,
+                            std::span<const MessageSession::MessageName> overwritten) {
+    const QString after = overwritten.empty()
+                              ? tr("Writing it overwrites the %1 after that message.")
+                              : tr("Writing it overwrites the %1 after that message, and with them %2.");
+    return tr("The new text needs %1, but the message at position %2 has only %3.\n\n")
+               .arg(ByteCount(needed))
+               .arg(start)
+               .arg(ByteCount(oldBytes)) +
+           after.arg(ByteCount(needed - oldBytes), MessageNames(overwritten));
 }
 
 QString Reports::LayoutRisk(const QString& fileName, kyrel::RomLayout layout) {
@@ -158,7 +198,8 @@ QString Reports::WriteQuestion(const MessageSession::WritePlan& plan, const QStr
     if (plan.layout)
         reasons << LayoutRisk(fileName, *plan.layout);
     if (plan.oldBytes)
-        reasons << LongerText(static_cast<std::int64_t>(plan.bytes.size()), plan.start, *plan.oldBytes);
+        reasons << LongerText(static_cast<std::int64_t>(plan.bytes.size()), plan.start, *plan.oldBytes,
+                              plan.overwritten);
     return reasons.isEmpty() ? QString() : WriteQuestion(reasons);
 }
 
@@ -243,26 +284,55 @@ QString Reports::Copied(const MessageSession::Copy& copy) {
     return tr("The message was copied as new text.\n\n") + said.join(QLatin1Char(' '));
 }
 
+namespace {
+
+// A character in a first-strong isolate: a right-to-left one, and the commas and quotes around it, stay in the
+// order of the sentence.
+QString Isolated(const QString& text) {
+    return QChar(0x2068) + text + QChar(0x2069);
+}
+
+// Each character once, a surrogate pair as one.
+QList<std::u16string_view> Characters(std::u16string_view text) {
+    QList<std::u16string_view> characters;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool pair = QChar::isHighSurrogate(text[i]) && i + 1 < text.size();
+        characters << text.substr(i, pair ? 2 : 1);
+        i += pair ? 1 : 0;
+    }
+    return characters;
+}
+
+} // namespace
+
 QString Reports::LeftOut(std::u16string_view dropped) {
     if (dropped.empty())
         return {};
-    // So many characters are named; the rest are only counted.
+    // So many characters are named; the rest are only counted, and listed in the question's details.
     constexpr qsizetype Named = 5;
+    const QList<std::u16string_view> characters = Characters(dropped);
+    const qsizetype count = characters.size();
     QStringList named;
-    qsizetype count = 0;
-    for (std::size_t i = 0; i < dropped.size(); ++i, ++count) {
-        const bool pair = QChar::isHighSurrogate(dropped[i]) && i + 1 < dropped.size();
-        if (count < Named)
-            named << SpelledOut(dropped.substr(i, pair ? 2 : 1));
-        i += pair ? 1 : 0;
-    }
+    for (qsizetype i = 0; i < std::min(count, Named); ++i)
+        named << Isolated(SpelledOut(characters[i]));
     if (count > Named)
         named << (count - Named == 1 ? tr("1 more character") : tr("%1 more characters").arg(count - Named));
-    const QString list =
-        named.size() < 2 ? named.join(QString())
-                         : named.mid(0, named.size() - 1).join(QStringLiteral(", ")) + tr(" and ") + named.constLast();
     return tr("The game has no code for %1, so the new text leaves %2 out.")
-        .arg(list, count == 1 ? tr("it") : tr("them"));
+        .arg(Listed(named), count == 1 ? tr("it") : tr("them"));
+}
+
+QString Reports::LeftOutDetails(std::u16string_view dropped) {
+    if (dropped.empty())
+        return {};
+    QStringList lines{tr("Characters the game has no code for:")};
+    for (const std::u16string_view character : Characters(dropped)) {
+        const char32_t code = character.size() == 2 ? QChar::surrogateToUcs4(character[0], character[1])
+                                                    : static_cast<char32_t>(character[0]);
+        lines << tr("%1 (U+%2)")
+                     .arg(Isolated(SpelledOut(character)),
+                          QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString Reports::NewTextSize(const kyrel::EncodedMessage& typed, bool empty, std::span<const std::uint8_t> readBytes) {

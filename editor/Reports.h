@@ -40,11 +40,16 @@ public:
     // "Write New Text" with an empty "New Text" pane.
     [[nodiscard]] static QString BlankNewText();
     // Why a write needs the user's agreement: a new text longer than the message it replaces overwrites the next.
-    [[nodiscard]] static QString LongerText(std::int64_t needed, std::int32_t start, std::int64_t oldBytes);
+    // `overwritten`: the messages that begin in the bytes it runs over, when they are known.
+    [[nodiscard]] static QString LongerText(std::int64_t needed, std::int32_t start, std::int64_t oldBytes,
+                                            std::span<const MessageSession::MessageName> overwritten = {});
     // Why a write needs the user's agreement: the file is not laid out as the editor's positions assume.
     [[nodiscard]] static QString LayoutRisk(const QString& fileName, kyrel::RomLayout layout);
     // Why a write needs the user's agreement: characters the game has no code for are left out (empty: none are).
+    // Each character named stands in an isolate, so that right-to-left ones keep their place in the list.
     [[nodiscard]] static QString LeftOut(std::u16string_view dropped);
+    // Every character left out, one a line with its code point, for the question's details (empty: none are).
+    [[nodiscard]] static QString LeftOutDetails(std::u16string_view dropped);
     // One question for every reason a write needs the user's agreement.
     [[nodiscard]] static QString WriteQuestion(const QStringList& reasons);
     // The question a write plan asks, for every reason it has, or nothing when it needs no agreement.

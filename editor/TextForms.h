@@ -20,4 +20,7 @@ public:
     [[nodiscard]] static QString AsLines(std::u16string_view text);
     // The codec's text on one line, for a row of the Messages list.
     [[nodiscard]] static QString OneLine(std::u16string_view text);
+    // A tooltip's text in lines no longer than a reader follows, broken at blanks (a longer word is cut): a
+    // tooltip is as wide as its longest line.
+    [[nodiscard]] static QString ToolTip(const QString& text);
 };

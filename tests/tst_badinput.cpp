@@ -228,40 +228,59 @@ void TestBadInput::newTextOfEveryKind_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("pastTheEnd"); // written from the last byte but one of the file, in byte view
     QTest::addColumn<QString>("said");    // part of the one box expected, empty when none
+    QTest::addColumn<QString>("details"); // the end of the box's details
     QTest::addColumn<Bytes>("written");   // at the first position of the message shown
 
     const QString huge = QStringLiteral("the ").repeated(256 * 1024); // 1 MiB of text, twice the space there is
-    QTest::newRow("1 MB, answered no") << huge << false << "overwrites" << Bytes{};
-    QTest::newRow("line ends only") << QStringLiteral("\n\n\n") << false << "" << Bytes{0x7F};
+    QTest::newRow("1 MB, answered no")
+        << huge << false
+        << "overwrites the 524,284 bytes after that message, and with them messages 2 to 75 of bank 1 and 1 to 47 "
+           "of bank 2."
+        << QString() << Bytes{};
+    QTest::newRow("longer, in index view") << QStringLiteral("Hello there, how are you all?") << false
+                                           << "overwrites the 16 bytes after that message, and with them messages 2 to "
+                                              "4 of bank 1. Write"
+                                           << QString() << Bytes{};
+    QTest::newRow("line ends only") << QStringLiteral("\n\n\n") << false << "" << QString() << Bytes{0x7F};
     // Characters the game has no code for: the write asks first, and this answer is No.
-    QTest::newRow("outside the BMP") << QStringLiteral("Hi\U0001F600there") << false << "no code for \"\U0001F600\""
-                                     << Bytes{};
+    QTest::newRow("outside the BMP") << QStringLiteral("Hi\U0001F600there") << false
+                                     << "no code for \u2068\"\U0001F600\"\u2069"
+                                     << "\u2068\"\U0001F600\"\u2069 (U+1F600)" << Bytes{};
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("Hi") << false << "no code for"
-                                    << Bytes{};
-    QTest::newRow("an ampersand") << QStringLiteral("Tom & Jerry") << false << "no code for \"&\", so" << Bytes{};
+                                    << QString() << Bytes{};
+    QTest::newRow("an ampersand") << QStringLiteral("Tom & Jerry") << false << "no code for \u2068\"&\"\u2069, so"
+                                  << "\u2068\"&\"\u2069 (U+0026)" << Bytes{};
     QTest::newRow("six characters without a code")
         << QStringLiteral("~&%;:/ and \t") << false
-        << "no code for \"~\", \"&\", \"%\", \";\", \":\" and 2 more characters, so the new text leaves them out."
-        << Bytes{};
-    QTest::newRow("argument letters") << QStringLiteral("<COLOR>abc") << false << "\"abc\"" << Bytes{};
-    QTest::newRow("argument sign") << QStringLiteral("<COLOR>-05") << false << "\"-05\"" << Bytes{};
-    QTest::newRow("argument fraction") << QStringLiteral("<SPEED>1.5") << false << "\"1.5\"" << Bytes{};
-    QTest::newRow("argument exponent") << QStringLiteral("<DELAY>1e2") << false << "\"1e2\"" << Bytes{};
-    QTest::newRow("argument inner blank") << QStringLiteral("<SOUND>1 2") << false << "\"1 2\"" << Bytes{};
-    QTest::newRow("argument empty at the end") << QStringLiteral("Hi<BORDER>") << false << "is missing" << Bytes{};
+        << "no code for \u2068\"~\"\u2069, \u2068\"&\"\u2069, \u2068\"%\"\u2069, \u2068\";\"\u2069, \u2068\":\"\u2069 "
+           "and 2 "
+           "more characters, so the new text leaves them out."
+        << "\u2068\":\"\u2069 (U+003A)\n\u2068\"/\"\u2069 (U+002F)\n\u2068a tab\u2069 (U+0009)" << Bytes{};
+    // Right-to-left characters keep the order of the list.
+    QTest::newRow("right-to-left characters") << QStringLiteral("Hi \u05D0\u05D1") << false
+                                              << "no code for \u2068\"\u05D0\"\u2069 and \u2068\"\u05D1\"\u2069, so"
+                                              << "\u2068\"\u05D1\"\u2069 (U+05D1)" << Bytes{};
+    QTest::newRow("argument letters") << QStringLiteral("<COLOR>abc") << false << "\"abc\"" << QString() << Bytes{};
+    QTest::newRow("argument sign") << QStringLiteral("<COLOR>-05") << false << "\"-05\"" << QString() << Bytes{};
+    QTest::newRow("argument fraction") << QStringLiteral("<SPEED>1.5") << false << "\"1.5\"" << QString() << Bytes{};
+    QTest::newRow("argument exponent") << QStringLiteral("<DELAY>1e2") << false << "\"1e2\"" << QString() << Bytes{};
+    QTest::newRow("argument inner blank") << QStringLiteral("<SOUND>1 2") << false << "\"1 2\"" << QString() << Bytes{};
+    QTest::newRow("argument empty at the end")
+        << QStringLiteral("Hi<BORDER>") << false << "is missing" << QString() << Bytes{};
     QTest::newRow("argument cut by a line end")
         << QStringLiteral("Hi <DELAY>5\nthere") << false
         << "after <DELAY> at line 1, column 11 is \"5\" and a line end: it must be a number from 000 to 255 in "
            "three digits, such as <DELAY>005."
-        << Bytes{};
-    QTest::newRow("argument above 255") << QStringLiteral("<ALIGN>256") << false << "\"256\"" << Bytes{};
-    QTest::newRow("past the end of the file") << QStringLiteral("Hello!") << true << "1049088" << Bytes{};
+        << QString() << Bytes{};
+    QTest::newRow("argument above 255") << QStringLiteral("<ALIGN>256") << false << "\"256\"" << QString() << Bytes{};
+    QTest::newRow("past the end of the file") << QStringLiteral("Hello!") << true << "1049088" << QString() << Bytes{};
 }
 
 void TestBadInput::newTextOfEveryKind() {
     QFETCH(QString, text);
     QFETCH(bool, pastTheEnd);
     QFETCH(QString, said);
+    QFETCH(QString, details);
     QFETCH(Bytes, written);
 
     std::int32_t start = Bank1Start;
@@ -280,6 +299,8 @@ void TestBadInput::newTextOfEveryKind() {
     } else {
         QCOMPARE(Answerer().Boxes().size(), 1);
         QVERIFY2(Answerer().Boxes().constFirst().text.contains(said), qPrintable(Answerer().Boxes().constFirst().text));
+        QVERIFY2(Answerer().Boxes().constFirst().details.endsWith(details),
+                 qPrintable(Answerer().Boxes().constFirst().details));
     }
     Bytes expected = m_rom.Bytes();
     std::copy(written.begin(), written.end(), expected.begin() + (start - 1));

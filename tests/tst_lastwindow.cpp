@@ -1,10 +1,13 @@
 // The program ends when its last window closes, not before: an About box, splash screen or Other Characters window
-// left open keeps it running after the main window closed.
+// left open keeps it running after the main window closed. The Messages window closes with the main window: its
+// rows open messages in it.
 //
 // Qt only ends the program from inside its event loop: closing the last window that counts posts a quit request
 // to the application. Each test runs the event loop, closes the windows from inside it one at a time, and after
 // each closing delivers the posted events at once, so a quit request shows up right after the closing that made it.
 
+#include "editor/GameDialog.h"
+#include "editor/MessageList.h"
 #include "windows/About.h"
 #include "windows/Other.h"
 #include "windows/Splash.h"
@@ -36,7 +39,7 @@ protected:
     }
 };
 
-using Opener = std::function<QWidget*()>;
+using Opener = std::function<QWidget*(GameDialog&)>;
 using Closer = std::function<void(QWidget*)>;
 
 void Press(QWidget* window, const char* button) {
@@ -54,8 +57,8 @@ class TestLastWindow : public QObject {
 private slots:
     void cleanup();
     void closingTheOnlyWindowEnds();
-    void auxiliaryWindowKeepsTheProgramRunning_data();
-    void auxiliaryWindowKeepsTheProgramRunning();
+    void mainWindowClosesFirst_data();
+    void mainWindowClosesFirst();
     void splashOutlivesTheAboutBox();
 };
 
@@ -66,6 +69,7 @@ void TestLastWindow::cleanup() {
     QVERIFY(!About::Instance());
     QVERIFY(!Splash::Instance());
     QVERIFY(!Other::Instance());
+    QVERIFY(!MessageList::Instance());
 }
 
 // The yardstick for the test below: with nothing else open, closing the main window ends the program.
@@ -89,25 +93,38 @@ void TestLastWindow::closingTheOnlyWindowEnds() {
     QCOMPARE(quitting.size(), 1);
 }
 
-void TestLastWindow::auxiliaryWindowKeepsTheProgramRunning_data() {
+void TestLastWindow::mainWindowClosesFirst_data() {
     QTest::addColumn<Opener>("open");
     QTest::addColumn<Closer>("close");
+    QTest::addColumn<bool>("outlives"); // the window opened stays open, and the program runs on
 
-    QTest::newRow("About box, closed by OK")
-        << Opener([] { return About::ShowInstance(); }) << Closer([](QWidget* about) { Press(about, "cmdOK"); });
-    QTest::newRow("splash screen, closed by Ok")
-        << Opener([] { return Splash::ShowInstance(); }) << Closer([](QWidget* splash) { Press(splash, "Command1"); });
+    QTest::newRow("About box, closed by OK") << Opener([](GameDialog&) { return About::ShowInstance(); })
+                                             << Closer([](QWidget* about) { Press(about, "cmdOK"); }) << true;
+    QTest::newRow("splash screen, closed by Ok") << Opener([](GameDialog&) { return Splash::ShowInstance(); })
+                                                 << Closer([](QWidget* splash) { Press(splash, "Command1"); }) << true;
     QTest::newRow("Other Characters, closed by its close box")
-        << Opener([] { return Other::ShowInstance(); }) << Closer([](QWidget* other) { other->close(); });
+        << Opener([](GameDialog&) { return Other::ShowInstance(); }) << Closer([](QWidget* other) { other->close(); })
+        << true;
+    const auto messages = [](GameDialog& main) {
+        main.ViewMessages_Click();
+        return MessageList::Instance();
+    };
+    QTest::newRow("Messages window: closes with it, and the program ends")
+        << Opener(messages) << Closer([](QWidget* list) { list->close(); }) << false;
+    QTest::newRow("Messages window and About box: the About box alone stays") << Opener([messages](GameDialog& main) {
+        messages(main);
+        return About::ShowInstance();
+    }) << Closer([](QWidget* about) { Press(about, "cmdOK"); }) << true;
 }
 
-void TestLastWindow::auxiliaryWindowKeepsTheProgramRunning() {
+void TestLastWindow::mainWindowClosesFirst() {
     QFETCH(Opener, open);
     QFETCH(Closer, close);
+    QFETCH(bool, outlives);
 
-    QMainWindow main;
+    GameDialog main;
     main.show();
-    QPointer<QWidget> window = open();
+    QPointer<QWidget> window = open(main);
     QVERIFY(window);
     QuitRequests quits;
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
@@ -116,13 +133,15 @@ void TestLastWindow::auxiliaryWindowKeepsTheProgramRunning() {
     int quitsAfterMain = -1;
     qsizetype lastClosedAfterMain = -1;
     bool openAfterMain = false;
+    bool listAfterMain = true;
     QTimer::singleShot(0, this, [&] {
         main.close();
         QCoreApplication::sendPostedEvents();
         quitsAfterMain = quits.count;
         lastClosedAfterMain = lastClosed.size();
         openAfterMain = window && window->isVisible();
-        if (window)
+        listAfterMain = MessageList::Instance() != nullptr;
+        if (window && window->isVisible())
             close(window);
         QCoreApplication::sendPostedEvents();
         if (quits.count == 0)
@@ -130,9 +149,10 @@ void TestLastWindow::auxiliaryWindowKeepsTheProgramRunning() {
     });
     QCOMPARE(QApplication::exec(), 0);
 
-    QCOMPARE(quitsAfterMain, 0);
-    QCOMPARE(lastClosedAfterMain, 0);
-    QVERIFY2(openAfterMain, "closing the main window closed the auxiliary window");
+    QCOMPARE(quitsAfterMain, outlives ? 0 : 1);
+    QCOMPARE(lastClosedAfterMain, outlives ? 0 : 1);
+    QCOMPARE(openAfterMain, outlives);
+    QVERIFY2(!listAfterMain, "the Messages window outlived the main window");
     QCOMPARE(quits.count, 1);
     QCOMPARE(lastClosed.size(), 1);
     QCOMPARE(quitting.size(), 1);

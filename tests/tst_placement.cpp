@@ -15,6 +15,8 @@ private slots:
     void fitInside();
     void clientInside_data();
     void clientInside();
+    void beside_data();
+    void beside();
     void pushedUp_data();
     void pushedUp();
     void mainWindowLiesOnItsScreen();
@@ -80,6 +82,36 @@ void TestPlacement::clientInside() {
     QFETCH(QRect, available);
     QFETCH(QPoint, expected);
     QCOMPARE(ClientInside(client, frame, available), expected);
+}
+
+// The Messages window beside the main window, on the screen: the side with room, else covering the least of it.
+void TestPlacement::beside_data() {
+    QTest::addColumn<QRect>("other");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("expected");
+
+    const QRect screen(0, 0, 1280, 1024);
+    QTest::newRow("room on the right") << QRect(20, 100, 554, 435) << screen << QRect(574, 100, 648, 470);
+    QTest::newRow("none on the right: on the left") << QRect(700, 100, 554, 435) << screen << QRect(52, 100, 648, 470);
+    QTest::newRow("low on the screen: slid up along the side")
+        << QRect(20, 600, 554, 405) << screen << QRect(574, 554, 648, 470);
+    QTest::newRow("at its usual place: narrowed to the room on the right")
+        << QRect(235, 178, 556, 427) << screen << QRect(791, 178, 489, 470);
+    QTest::newRow("wide window: below it") << QRect(300, 50, 700, 400) << screen << QRect(300, 450, 648, 470);
+    QTest::newRow("wide window low on the screen: above it")
+        << QRect(300, 560, 700, 400) << screen << QRect(300, 90, 648, 470);
+    QTest::newRow("second screen on the right")
+        << QRect(1300, 100, 554, 435) << QRect(1280, 0, 1280, 1024) << QRect(1854, 100, 648, 470);
+    // 800x600: no side has room even for 420x300, and the screen's top-left corner covers the least.
+    QTest::newRow("800x600: covers the least of it")
+        << QRect(239, 165, 554, 435) << QRect(0, 0, 800, 600) << QRect(0, 0, 648, 470);
+}
+
+void TestPlacement::beside() {
+    QFETCH(QRect, other);
+    QFETCH(QRect, available);
+    QFETCH(QRect, expected);
+    QCOMPARE(Beside(other, QSize(648, 470), QSize(420, 300), available), expected);
 }
 
 // Before a window is shown the window system has told nothing of its frame (here it never does): the title bar Qt

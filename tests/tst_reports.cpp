@@ -98,7 +98,9 @@ void TestReports::sentence_data() {
     plan.oldBytes = 4;
     QTest::newRow("write plan asking three things")
         << Reports::WriteQuestion(plan, QStringLiteral("/roms/q.smc"))
-        << "The game has no code for \"&\" and \"~\", so the new text leaves them out.\n\n\"/roms/q.smc\" has a "
+        << "The game has no code for \u2068\"&\"\u2069 and \u2068\"~\"\u2069, so the new text leaves them "
+           "out.\n\n\"/roms/q.smc\" "
+           "has a "
            "size no cartridge image has, so the message shown may not be the one at this position, and the new text "
            "may overwrite other data of the game.\n\nThe new text needs 7 bytes, but the message at position 918210 "
            "has only 4 bytes.\n\nWriting it overwrites the 3 bytes after that message. Write it anyway?";
@@ -192,6 +194,22 @@ void TestReports::sentence_data() {
                                       << "The new text needs 3 bytes, but the message at position 10 has only 1 "
                                          "byte.\n\nWriting it overwrites the 2 bytes after that message. Write it "
                                          "anyway?";
+    std::vector<MessageSession::MessageName> bank1(74);
+    for (std::size_t i = 0; i < bank1.size(); ++i)
+        bank1[i] = {1, static_cast<int>(i) + 2};
+    QTest::newRow("longer over a bank's messages, large counts with separators")
+        << Reports::WriteQuestion({Reports::LongerText(80000, 483649, 45, bank1)})
+        << "The new text needs 80,000 bytes, but the message at position 483649 has only 45 bytes.\n\nWriting it "
+           "overwrites the 79,955 bytes after that message, and with them messages 2 to 75 of bank 1. Write it "
+           "anyway?";
+    const std::vector<MessageSession::MessageName> scattered{{1, 9}, {1, 11}, {1, 12}, {2, 1}};
+    QTest::newRow("longer over messages of both banks")
+        << Reports::LongerText(9999, 918100, 4, scattered).section(QStringLiteral("\n\n"), 1)
+        << "Writing it overwrites the 9995 bytes after that message, and with them messages 9, 11 to 12 of bank 1 "
+           "and 1 of bank 2.";
+    QTest::newRow("longer over one message")
+        << Reports::LongerText(12, 918100, 4, {{{2, 3}}}).section(QStringLiteral("\n\n"), 1)
+        << "Writing it overwrites the 8 bytes after that message, and with them message 3 of bank 2.";
     QTest::newRow("file without its header, and a longer text")
         << Reports::WriteQuestion({Reports::LayoutRisk(QStringLiteral("/roms/q.sfc"), kyrel::RomLayout::WithoutHeader),
                                    Reports::LongerText(3, 10, 2)})

@@ -7,7 +7,7 @@ target_compile_definitions(tst_windows PRIVATE
 
 # Runs the event loop to see the program end, so it gets a process of its own.
 kyrel_add_test(tst_lastwindow)
-target_link_libraries(tst_lastwindow PRIVATE kyrel_windows Qt6::Widgets)
+target_link_libraries(tst_lastwindow PRIVATE kyrel_editor Qt6::Widgets)
 
 add_test(NAME install_layout
     COMMAND ${CMAKE_COMMAND}

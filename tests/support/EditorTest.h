@@ -3,6 +3,7 @@
 #include "tests/support/EditorSession.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QString>
 
 #include <memory>
@@ -25,6 +26,9 @@ protected:
     [[nodiscard]] EditorDriver& Ui() { return m_session->Driver(); }
     // What the last message box said, or nothing when none opened.
     QString Said() { return Answerer().Boxes().isEmpty() ? QString() : Answerer().Boxes().constLast().text; }
+    // Shows the tooltip of a widget at a point, as the mouse resting there does, and checks that none of its lines
+    // is wider than a reader's line, 80 average characters of the tooltip's font. `said`: its lines joined by blanks.
+    void ShowToolTip(QWidget* widget, QPoint at, QString& said);
     // Where the test's own ROM goes, in the temporary folder.
     [[nodiscard]] QString RomPath() const { return m_session->FilePath(QStringLiteral("quillmere.smc")); }
     QString Save(const kyrel::testing::SyntheticRom& rom) const { return kyrel::testing::SaveRom(RomPath(), rom); }

@@ -24,8 +24,11 @@ void ModalAnswerer::Poll() {
     if (m_whileOpen)
         m_whileOpen(m_boxes.constLast());
     QAbstractButton* button = box->button(m_answer);
-    if (!button)
-        button = box->buttons().value(0);
+    // The first answer otherwise; "Show Details..." answers nothing.
+    for (QAbstractButton* answer : box->buttons()) {
+        if (!button && box->standardButton(answer) != QMessageBox::NoButton)
+            button = answer;
+    }
     button->click();
 }
 
