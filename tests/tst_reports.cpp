@@ -117,6 +117,16 @@ void TestReports::sentence_data() {
         << "Nothing was written.\n\nThe new text needs 7 bytes from position 918210, but \"/roms/q.smc\" has only "
            "918212 bytes.";
 
+    // Five characters are all named; a sixth is counted.
+    const auto iso = [](const char* c) { return QStringLiteral("\u2068\"%1\"\u2069").arg(QLatin1String(c)); };
+    const QString fiveNamed = iso("&") + ", " + iso("~") + ", " + iso("%") + ", " + iso(";");
+    QTest::newRow("exactly five characters without a code")
+        << Reports::LeftOut(u"&~%;:")
+        << "The game has no code for " + fiveNamed + " and " + iso(":") + ", so the new text leaves them out.";
+    QTest::newRow("six characters without a code") << Reports::LeftOut(u"&~%;:/")
+                                                   << "The game has no code for " + fiveNamed + ", " + iso(":") +
+                                                          " and 1 more character, so the new text leaves them out.";
+
     // Why an entry of a script is left out, after its line and context.
     const auto left = [](Script::Reason reason) {
         Script::LeftOut entry;
