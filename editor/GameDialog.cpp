@@ -39,6 +39,15 @@ std::optional<double> NumberIn(const QLineEdit* box) {
     return kyrel::ParseNumber(box->text().toStdU16String());
 }
 
+// Writes a file the user asked for whole or not at all: a script or patch cut short by a full disk would look
+// like a shorter one. The system's reason when it failed, else nothing.
+std::optional<QString> SaveWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
 QString NumberText(double value) {
     return QString::fromStdU16String(kyrel::FormatNumber(value));
 }
@@ -361,11 +370,9 @@ void GameDialog::ExportScript_Click() {
         m_boxes.Report(Reports::ExportRefused(exported.failure));
         return;
     }
-    // Written whole or not at all: a script cut short by a full disk would look like a shorter script.
-    QSaveFile file(path);
     const QString name = QDir::toNativeSeparators(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(exported.file) != exported.file.size() || !file.commit()) {
-        m_boxes.Report(Reports::ExportFailed(name, file.errorString()));
+    if (const auto failed = SaveWhole(path, exported.file)) {
+        m_boxes.Report(Reports::ExportFailed(name, *failed));
         return;
     }
     m_boxes.Inform(Reports::Exported(name, exported.messages));
@@ -397,12 +404,10 @@ void GameDialog::MakePatch_Click() {
         return;
     }
     // Written whole or not at all, and only once the patch gave the ROM from the original.
-    QSaveFile file(path);
     const QByteArray bytes(reinterpret_cast<const char*>(made.patch.patch.data()),
                            static_cast<qsizetype>(made.patch.patch.size()));
-    const QString name = QDir::toNativeSeparators(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        m_boxes.Report(Reports::PatchNotSaved(name, file.errorString()));
+    if (const auto failed = SaveWhole(path, bytes)) {
+        m_boxes.Report(Reports::PatchNotSaved(QDir::toNativeSeparators(path), *failed));
         return;
     }
     m_boxes.Inform(Reports::PatchSaved(QFileInfo(path).fileName(), made));

@@ -70,6 +70,17 @@ QString Reports::Reason(const kyrel::Failure& failure) {
     return {};
 }
 
+namespace {
+
+// "a", "a and b", "a, b and c".
+QString Listed(const QStringList& items) {
+    return items.size() < 2
+               ? items.join(QString())
+               : items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + Reports::tr(" and ") + items.constLast();
+}
+
+} // namespace
+
 QString Reports::SpelledOut(std::u16string_view text) {
     QStringList parts;
     QString run; // printable characters, shown between quotes
@@ -104,9 +115,7 @@ QString Reports::SpelledOut(std::u16string_view text) {
         }
     }
     endRun();
-    if (parts.size() < 2)
-        return parts.join(QString());
-    return parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) + tr(" and ") + parts.constLast();
+    return Listed(parts);
 }
 
 QString Reports::BadArgument(const kyrel::EncodeError& error) {
@@ -134,13 +143,6 @@ namespace {
 // Byte counts of five digits or more with a thousands separator, which a position never has: it reads as typed.
 QString ByteCount(std::int64_t count) {
     return count >= 10000 ? Reports::ManyBytes(count) : Reports::Bytes(count);
-}
-
-// "a", "a and b", "a, b and c".
-QString Listed(const QStringList& items) {
-    return items.size() < 2
-               ? items.join(QString())
-               : items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + Reports::tr(" and ") + items.constLast();
 }
 
 // "message 3 of bank 1", "messages 2 to 75 of bank 1 and 1 to 4 of bank 2", "messages 2, 5 to 7 of bank 1".
@@ -501,9 +503,7 @@ QString Lines(const QList<int>& lines) {
     QStringList numbers;
     for (const int line : lines)
         numbers << QString::number(line);
-    const QString list = numbers.size() < 2 ? numbers.join(QString())
-                                            : numbers.mid(0, numbers.size() - 1).join(QStringLiteral(", ")) +
-                                                  Reports::tr(" and ") + numbers.constLast();
+    const QString list = Listed(numbers);
     return numbers.size() == 1 ? Reports::tr("line %1").arg(list) : Reports::tr("lines %1").arg(list);
 }
 
@@ -550,11 +550,8 @@ QString Reports::ImportQuestion(const Script::ImportPlan& plan, const QString& s
         QStringList named;
         for (const auto& [character, lines] : dropped)
             named << tr("%1 (%2)").arg(SpelledOut(character), Lines(lines));
-        const QString list = named.size() < 2 ? named.join(QString())
-                                              : named.mid(0, named.size() - 1).join(QStringLiteral(", ")) +
-                                                    tr(" and ") + named.constLast();
         said << tr("The game has no code for %1, so those translations leave %2 out.")
-                    .arg(list, dropped.size() == 1 ? tr("it") : tr("them"));
+                    .arg(Listed(named), dropped.size() == 1 ? tr("it") : tr("them"));
     }
     said << tr("Every message keeps its place: a shorter translation is filled with blanks up to the message's end "
                "code. Undo Write takes the whole import back.");
