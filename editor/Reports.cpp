@@ -330,9 +330,11 @@ QString Reports::LeftOutDetails(std::u16string_view dropped) {
     for (const std::u16string_view character : Characters(dropped)) {
         const char32_t code = character.size() == 2 ? QChar::surrogateToUcs4(character[0], character[1])
                                                     : static_cast<char32_t>(character[0]);
-        lines << tr("%1 (U+%2)")
-                     .arg(Isolated(SpelledOut(character)),
-                          QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        // A left-to-right mark first: the details box sets each line's direction by its first strong character,
+        // and would set a line that names a right-to-left character right to left.
+        lines << QChar(0x200E) + tr("%1 (U+%2)")
+                                     .arg(Isolated(SpelledOut(character)),
+                                          QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -549,7 +551,7 @@ QString Reports::ImportQuestion(const Script::ImportPlan& plan, const QString& s
     if (!dropped.isEmpty()) {
         QStringList named;
         for (const auto& [character, lines] : dropped)
-            named << tr("%1 (%2)").arg(SpelledOut(character), Lines(lines));
+            named << tr("%1 (%2)").arg(Isolated(SpelledOut(character)), Lines(lines));
         said << tr("The game has no code for %1, so those translations leave %2 out.")
                     .arg(Listed(named), dropped.size() == 1 ? tr("it") : tr("them"));
     }

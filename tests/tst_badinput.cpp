@@ -255,11 +255,11 @@ void TestBadInput::newTextOfEveryKind_data() {
         << "no code for \u2068\"~\"\u2069, \u2068\"&\"\u2069, \u2068\"%\"\u2069, \u2068\";\"\u2069, \u2068\":\"\u2069 "
            "and 2 "
            "more characters, so the new text leaves them out."
-        << "\u2068\":\"\u2069 (U+003A)\n\u2068\"/\"\u2069 (U+002F)\n\u2068a tab\u2069 (U+0009)" << Bytes{};
-    // Right-to-left characters keep the order of the list.
+        << "\u2068\":\"\u2069 (U+003A)\n\u200E\u2068\"/\"\u2069 (U+002F)\n\u200E\u2068a tab\u2069 (U+0009)" << Bytes{};
+    // Right-to-left characters keep the order of the list; each line of the details reads left to right.
     QTest::newRow("right-to-left characters") << QStringLiteral("Hi \u05D0\u05D1") << false
                                               << "no code for \u2068\"\u05D0\"\u2069 and \u2068\"\u05D1\"\u2069, so"
-                                              << "\u2068\"\u05D1\"\u2069 (U+05D1)" << Bytes{};
+                                              << "\n\u200E\u2068\"\u05D1\"\u2069 (U+05D1)" << Bytes{};
     QTest::newRow("argument letters") << QStringLiteral("<COLOR>abc") << false << "\"abc\"" << QString() << Bytes{};
     QTest::newRow("argument sign") << QStringLiteral("<COLOR>-05") << false << "\"-05\"" << QString() << Bytes{};
     QTest::newRow("argument fraction") << QStringLiteral("<SPEED>1.5") << false << "\"1.5\"" << QString() << Bytes{};

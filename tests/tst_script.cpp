@@ -287,7 +287,8 @@ void TestScript::importWritesEachMessageInPlaceAndUndoes() {
     QCOMPARE(Answerer().Boxes().size(), 2);
     QVERIFY2(Answerer().Boxes().constFirst().details.count(QLatin1Char('\n')) == leftOut - 1,
              qPrintable(Answerer().Boxes().constFirst().details));
-    QVERIFY2(Answerer().Boxes().constFirst().text.contains(QStringLiteral("The game has no code for \"&\" (lines ")),
+    QVERIFY2(Answerer().Boxes().constFirst().text.contains(
+                 QStringLiteral("The game has no code for \u2068\"&\"\u2069 (lines ")),
              qPrintable(Answerer().Boxes().constFirst().text));
     QVERIFY2(Said().startsWith(QStringLiteral("%1 translations written: ").arg(written)), qPrintable(Said()));
     QVERIFY(RomBytes(m_rom) == expected);
