@@ -124,7 +124,8 @@ WriteResult RestoreBytes(const std::filesystem::path& path, std::int32_t start, 
     return WriteMessageBytes(path, start, original, watcher);
 }
 
-RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRun> runs, bool takeBack) {
+RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRun> runs, bool takeBack,
+                       const ByteWatcher& watcher) {
     RomFile file;
     if (Status opened = file.Open(path, RomFile::Access::ReadWrite); !opened.ok())
         return {0, 0, false, opened.failure};
@@ -179,6 +180,8 @@ RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRu
     result.started = true;
     for (const ByteRun& run : runs) {
         const std::vector<std::uint8_t>& bytes = takeBack ? run.before : run.after;
+        if (watcher)
+            watcher(run.start, ByteStep::BeforeRun);
         const SizeResult now = file.Size();
         if (!now.ok()) {
             result.failure = now.failure;

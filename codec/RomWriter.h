@@ -28,6 +28,7 @@ struct [[nodiscard]] WriteResult {
 enum class ByteStep {
     BeforeOpen,  // the byte's own open is next, and the look at the size after it
     BeforeWrite, // the size was looked at and leaves room for the byte, which is written next
+    BeforeRun,   // a run of a change is next, on the file already open: the look at the size, then its bytes
 };
 
 // Called with a byte's 1-based file position and the step its write has reached: lets a test act as another
@@ -71,6 +72,7 @@ struct [[nodiscard]] RunsResult {
 // Every run is checked before the first byte: it lies inside the file and the editor's positions, and the file
 // still holds there what the change expects to replace (ChangedSinceWrite names the first byte that differs). The
 // size is asked again before each run, so a file that another program shortened meanwhile is not grown.
-RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRun> runs, bool takeBack = false);
+RunsResult ReplaceRuns(const std::filesystem::path& path, std::span<const ByteRun> runs, bool takeBack = false,
+                       const ByteWatcher& watcher = {});
 
 } // namespace kyrel

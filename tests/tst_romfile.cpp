@@ -269,18 +269,27 @@ private slots:
         QTest::addColumn<QString>("file");  // the file's bytes first, as Content with these bytes set from 2 on
         QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("mentions"); // empty when every run goes in
+        QTest::addColumn<qint64>("cutTo");     // another program cuts the file to this size before the second run
+        QTest::addColumn<int>("runs");         // written whole
         const QString unchanged = QString::fromLatin1(Content);
+        const qint64 uncut = -1;
         QTest::newRow("two runs") << 2 << false << unchanged << "10 AA BB 43 54 65 76 CC 98 A9 BA CB DC ED FE 0F"
-                                  << QString();
+                                  << QString() << uncut << 2;
         QTest::newRow("taken back") << 2 << true << "10 AA BB 43 54 65 76 CC 98 A9 BA CB DC ED FE 0F" << unchanged
-                                    << QString();
+                                    << QString() << uncut << 2;
         QTest::newRow("a byte of the second run changed since")
             << 2 << false << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
             << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
-            << "ChangedSinceWrite path=%1 position=8 ";
+            << "ChangedSinceWrite path=%1 position=8 " << uncut << 0;
         QTest::newRow("the second run past the end")
-            << 11 << false << unchanged << unchanged << "NoRoom path=%1 position=17 count=1 size=16 ";
-        QTest::newRow("before the file") << 0 << false << unchanged << unchanged << "BeforeFile path=%1 position=0 ";
+            << 11 << false << unchanged << unchanged << "NoRoom path=%1 position=17 count=1 size=16 " << uncut << 0;
+        QTest::newRow("before the file") << 0 << false << unchanged << unchanged << "BeforeFile path=%1 position=0 "
+                                         << uncut << 0;
+        // The file is not grown back to the second run: it stays as short as the other program left it.
+        QTest::newRow("cut before the second run") << 2 << false << unchanged << "10 AA BB 43 54 65"
+                                                   << "Shortened path=%1 position=0 count=0 size=6 " << qint64(6) << 1;
+        QTest::newRow("cut just after the second run")
+            << 2 << false << unchanged << "10 AA BB 43 54 65 76 CC" << QString() << qint64(8) << 2;
     }
 
     void replaceRuns() {
@@ -289,6 +298,8 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, after);
         QFETCH(QString, mentions);
+        QFETCH(qint64, cutTo);
+        QFETCH(int, runs);
         QTemporaryDir dir;
         const QString path = SaveContent(dir);
         const auto content = HexBytes(file.toStdString());
@@ -301,13 +312,20 @@ private slots:
             return at < 1 ? std::vector<std::uint8_t>(count, 0)
                           : std::vector<std::uint8_t>(old.begin() + at - 1, old.begin() + std::min(at - 1 + count, 16));
         };
-        std::vector<ByteRun> runs = {{first, held(first, 2), {0xAA, 0xBB}}, {first + 6, held(first + 6, 1), {0xCC}}};
-        if (runs[1].before.empty())
-            runs[1].before = {0x00};
-        const RunsResult result = ReplaceRuns(FsPath(path), runs, takeBack);
+        std::vector<ByteRun> change = {{first, held(first, 2), {0xAA, 0xBB}}, {first + 6, held(first + 6, 1), {0xCC}}};
+        if (change[1].before.empty())
+            change[1].before = {0x00};
+        std::error_code failed;
+        const RunsResult result = ReplaceRuns(FsPath(path), change, takeBack, [&](std::int64_t at, ByteStep step) {
+            QCOMPARE(step, ByteStep::BeforeRun);
+            if (at == first + 6 && cutTo >= 0)
+                std::filesystem::resize_file(FsPath(path), static_cast<std::uintmax_t>(cutTo), failed);
+        });
+        QVERIFY(!failed);
         QCOMPARE(result.ok(), mentions.isEmpty());
-        QCOMPARE(result.runs, mentions.isEmpty() ? std::size_t(2) : 0);
-        QVERIFY2(QString::fromStdString(Shown(result.failure)).startsWith(mentions.arg(PathText(FsPath(path)).c_str())),
+        QCOMPARE(result.runs, std::size_t(runs));
+        QVERIFY2(QString::fromStdString(Shown(result.failure))
+                     .startsWith(mentions.isEmpty() ? mentions : mentions.arg(PathText(FsPath(path)).c_str())),
                  Shown(result.failure).c_str());
         QCOMPARE(FileHex(path), after);
     }

@@ -192,23 +192,37 @@ void TestScript::importDecides_data() {
     QTest::addColumn<QString>("context"); // empty: the message's own
     QTest::addColumn<bool>("fuzzy");
     QTest::addColumn<QString>("reason"); // empty: written
-    QTest::newRow("fits and is padded") << "Hi" << QString() << false << QString();
-    QTest::newRow("line ends as in the pane") << "Hi\nthere" << QString() << false << QString();
-    QTest::newRow("exactly fits") << QString(24, u'Z') << QString() << false << QString();
-    QTest::newRow("one byte longer") << QString(25, u'Z') << QString() << false << "needs 26 bytes, 25 fit.";
-    QTest::newRow("bad argument") << "Hi<COLOR>ab" << QString() << false
-                                  << "The argument after <COLOR> at line 1, column 10 is \"ab\"";
-    QTest::newRow("an end code inside") << "Hi<E>there" << QString() << false << "an end code before their last byte";
-    QTest::newRow("a raw end code inside")
-        << "Hi<$7F>there" << QString() << false << "an end code before their last byte";
-    QTest::newRow("no such message") << "Hi"
-                                     << "918211: 25 bytes" << false
-                                     << "no message of this ROM starts at that position with that length.";
-    QTest::newRow("another length") << "Hi"
-                                    << "918210: 24 bytes" << false
-                                    << "no message of this ROM starts at that position with that length.";
-    QTest::newRow("fuzzy") << "Hi" << QString() << true << "it is marked as fuzzy";
-    QTest::newRow("empty") << QString() << QString() << false << "holds no translation to import.";
+    // Bytes that stand for bank 2, the file ending after them; the entry is then that of the last message.
+    QTest::addColumn<QString>("bank2");
+    QTest::addColumn<QString>("id"); // the entry's msgid as exported, where the row checks it
+    // "twice": a second entry for the same message follows; "obsolete": the entry is marked so.
+    QTest::addColumn<QString>("kind");
+    auto row = [](const char* name, const QString& translation, const char* context, bool fuzzy, const char* reason,
+                  const char* bank2 = "", const char* id = "", const char* kind = "") {
+        QTest::newRow(name) << translation << QString::fromUtf8(context) << fuzzy << QString::fromUtf8(reason)
+                            << QString::fromLatin1(bank2) << QString::fromUtf8(id) << QString::fromLatin1(kind);
+    };
+    row("fits and is padded", "Hi", "", false, "");
+    row("line ends as in the pane", "Hi\nthere", "", false, "");
+    row("exactly fits", QString(24, u'Z'), "", false, "");
+    row("one byte longer", QString(25, u'Z'), "", false, "needs 26 bytes, 25 fit.");
+    row("bad argument", "Hi<COLOR>ab", "", false, "The argument after <COLOR> at line 1, column 10 is \"ab\"");
+    row("an end code inside", "Hi<E>there", "", false, "an end code before their last byte");
+    row("a raw end code inside", "Hi<$7F>there", "", false, "an end code before their last byte");
+    row("no such message", "Hi", "918211: 25 bytes", false,
+        "no message of this ROM starts at that position with that length.");
+    row("another length", "Hi", "918210: 24 bytes", false,
+        "no message of this ROM starts at that position with that length.");
+    row("fuzzy", "Hi", "", true, "it is marked as fuzzy");
+    row("empty", QString(), "", false, "holds no translation to import.");
+    row("obsolete", "Hi", "", false, "holds no translation to import.", "", "", "obsolete");
+    row("a second entry for the same message", "Hi", "", false, "an earlier entry translates the same message.", "", "",
+        "twice");
+    row("an empty message", "Hi", "", false, "needs 3 bytes, 1 fit.", "07 7F 7F", "<E>");
+    row("an empty message, translated empty", "<E>", "", false, "Nothing was written: the ROM already holds",
+        "07 7F 7F", "<E>");
+    row("a message the file ends inside", "Hi", "", false, "cuts this message after 1000 bytes, so it is not imported.",
+        "07 7F 21 22 23");
 }
 
 void TestScript::importDecides() {
@@ -216,25 +230,51 @@ void TestScript::importDecides() {
     QFETCH(QString, context);
     QFETCH(bool, fuzzy);
     QFETCH(QString, reason);
-    PoEntry entry = m_entries.at(76);
-    QCOMPARE(QString::fromStdString(entry.context), QStringLiteral("918210: 25 bytes"));
+    QFETCH(QString, bank2);
+    QFETCH(QString, id);
+    QFETCH(QString, kind);
+    if (!bank2.isEmpty()) {
+        Bytes rom = RomBytes(m_rom);
+        rom.resize(kyrel::Bank2Start - 1);
+        const Bytes bank = kyrel::testing::HexBytes(bank2.toStdString());
+        rom.insert(rom.end(), bank.begin(), bank.end());
+        kyrel::testing::SyntheticRom changed(rom.size());
+        changed.Put(1, rom);
+        Ui().Load(Save(changed));
+        m_entries = ReadScript(Export(QStringLiteral("quillmere.po")));
+        QVERIFY2(m_entries.size() == 78, qPrintable(Said()));
+        Answerer().Clear();
+    }
+    PoEntry entry = bank2.isEmpty() ? m_entries.at(76) : m_entries.back();
+    if (!id.isEmpty())
+        QCOMPARE(QString::fromStdString(entry.id), id);
+    const auto message = kyrel::ParseScriptContext(entry.context);
+    QVERIFY(message && (message->position == kyrel::Bank2Start) == bank2.isEmpty());
     if (!context.isEmpty())
         entry.context = context.toStdString();
     entry.translation = translation.toStdString();
     if (fuzzy)
         entry.flags.push_back("fuzzy");
+    entry.obsolete = kind == u"obsolete";
+    std::vector<PoEntry> entries = {m_entries.front(), entry};
+    if (kind == u"twice") {
+        entries.push_back(entry);
+        entries.back().translation = "Yo";
+    }
     const QString script = ScriptPath(QStringLiteral("fr.po"));
-    WriteScript(script, {m_entries.front(), entry});
+    WriteScript(script, entries);
 
+    const bool written = reason.isEmpty() || kind == u"twice";
     Bytes expected = RomBytes(m_rom);
-    if (reason.isEmpty()) {
-        const Bytes padded = Padded(translation.replace(u'\n', QStringLiteral("\r\n")).toStdU16String(), 25);
-        std::copy(padded.begin(), padded.end(), expected.begin() + kyrel::Bank2Start - 1);
+    if (written) {
+        const Bytes padded =
+            Padded(translation.replace(u'\n', QStringLiteral("\r\n")).toStdU16String(), message->bytes);
+        std::copy(padded.begin(), padded.end(), expected.begin() + message->position - 1);
     }
     Import(script);
     QVERIFY(RomBytes(m_rom) == expected);
     QVERIFY(!Answerer().Boxes().isEmpty());
-    if (!reason.isEmpty()) {
+    if (!written) {
         QCOMPARE(Answerer().Boxes().size(), 1);
         QVERIFY2(Said().contains(reason), qPrintable(Said()));
         return;
@@ -246,6 +286,7 @@ void TestScript::importDecides() {
     QVERIFY2(question.text.startsWith(QStringLiteral("Import fr.po into quillmere.smc?\n\n1 translation will be "
                                                      "written:")),
              qPrintable(question.text));
+    QVERIFY2(question.details.contains(reason), qPrintable(question.details));
     QVERIFY2(Said().startsWith(QStringLiteral("1 translation written: ")), qPrintable(Said()));
 }
 
