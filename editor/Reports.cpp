@@ -598,7 +598,8 @@ QString Reports::Imported(const Script::ImportPlan& plan, const kyrel::RunsResul
     for (std::size_t i = 0; i < stoppedAt; ++i)
         whole += plan.translations[i].changes ? 1 : 0;
     const Script::Translation& stopped = plan.translations[stoppedAt];
-    if (whole == 0 && result.runs == 0)
+    // Nothing went in whole, though the first translation's runs may have begun.
+    if (whole == 0)
         return tr("Nothing was imported, unless part of the translation at line %1 (the message at position %2).\n\n%3")
             .arg(QString::number(stopped.line), QString::number(stopped.message.position), reason);
     return tr("The import stopped after %1 of %2 translations: those of the script's lines up to %3 went in; the "

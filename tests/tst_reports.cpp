@@ -167,6 +167,44 @@ void TestReports::sentence_data() {
     std::fill_n(imported.runs.back().after.begin() + 100, 90, 0x00);
     QTest::newRow("import written") << Reports::Imported(imported, {2000, 4210, true, {}})
                                     << "1,312 translations written: 4,210 bytes changed.";
+    // Four translations at lines 10 to 40; the one at line 20 is in the ROM already, the one at 30 has two runs.
+    Script::ImportPlan four;
+    for (const int line : {10, 20, 30, 40})
+        four.translations.push_back({line, {2, line / 10, 918200 + line, 25}, {}, {}, line != 20});
+    four.translations[0].dropped = u"\U0001F600&";
+    four.translations[2].dropped = u"\U0001F600";
+    for (const std::size_t of : {0, 2, 2, 3}) {
+        four.runs.push_back({918200 + 10 * (static_cast<int>(of) + 1), {0x00, 0x00}, {0x01, 0x00}});
+        four.runTranslation.push_back(of);
+    }
+    four.leftOut.resize(2);
+    QTest::newRow("import question")
+        << Reports::ImportQuestion(four, QStringLiteral("fr.po"), QStringLiteral("q.smc"))
+        << "Import fr.po into q.smc?\n\n3 translations will be written: 4 bytes change. 1 more is in the ROM already. "
+           "2 entries are left out; the details list each with its reason.\n\nThe game has no code for "
+           "\u2068\"\U0001F600\"\u2069 (lines 10 and 30) and \u2068\"&\"\u2069 (line 10), so those translations "
+           "leave them out.\n\nEvery message keeps its place: a shorter translation is filled with blanks up to the "
+           "message's end code. Undo Write takes the whole import back.";
+    const kyrel::Failure cut{kyrel::FailureCode::Shortened, "/roms/q.smc", 0, 0, 918229};
+    const QString shortened = QStringLiteral("\n\n") + Reports::Reason(cut);
+    QTest::newRow("import stopped inside a translation's second run")
+        << Reports::Imported(four, {2, 4, true, cut})
+        << "The import stopped after 1 of 3 translations: those of the script's lines up to 20 went in; the "
+           "translation at line 30 (the message at position 918230) may be partly written, and the rest did not go "
+           "in. Undo Write takes back what went in." +
+               shortened;
+    four.runTranslation = {0, 0, 2, 3};
+    QTest::newRow("import stopped inside the first translation's second run")
+        << Reports::Imported(four, {1, 2, true, cut})
+        << "Nothing was imported, unless part of the translation at line 10 (the message at position 918210)." +
+               shortened;
+    QTest::newRow("import stopped after its last run") << Reports::Imported(four, {4, 8, true, cut})
+                                                       << "Every translation went in, but the file may not hold them "
+                                                          "all." +
+                                                              shortened;
+    QTest::newRow("import of translations all in the ROM already")
+        << Reports::NothingToImport(Script::ImportPlan{{}, {}, {four.translations[1]}}, QStringLiteral("fr.po"))
+        << "Nothing was written: the ROM already holds every translation of fr.po.";
     const WriteHistory::Change import{QStringLiteral("fr.po"), {{918210, {0x01}, {0x02}}}};
     const WriteHistory::Change write{{}, {{918210, {0x01}, {0x02}}}};
     QTest::newRow("undo item of an import") << Reports::UndoItem(&import) << "&Undo Import of fr.po";
