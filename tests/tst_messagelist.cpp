@@ -200,7 +200,8 @@ QList<Shown> TestMessageList::Listed() const {
 }
 
 void TestMessageList::listsWhatTheArrowsShow_data() {
-    QTest::addColumn<QString>("find");  // typed into the search box; each search after a | typed over the one before
+    // Typed into the search box; before each search after a |, Down into the list and back, to type over the last.
+    QTest::addColumn<QString>("find");
     QTest::addColumn<QString>("write"); // written over bank 1's third message first
     QTest::addColumn<int>("chosen");    // the row chosen before the write
     QTest::addColumn<int>("sortBy");    // the column whose header is clicked, or -1
@@ -225,7 +226,8 @@ void TestMessageList::listsWhatTheArrowsShow_data() {
     row("sorted by text, whatever its case", "", "", MessageListModel::Text, "");
     row("Enter opens a row as the arrows step there", "", "", -1, "enter");
     row("a double-click opens a row found", "seen my", "", -1, "double-click");
-    row("after a search that found nothing, Down goes to the first row found", "xyzzy|seen my", "", -1, "double-click");
+    row("after a search that found nothing, Down goes to the first row found", "lantern|xyzzy|seen my", "", -1,
+        "double-click");
     row("a row of bank 2 opens in byte view", "", "", MessageListModel::Index, "byte view");
     row("a file that ends after an end code of bank 2", "", "", -1, "", Shape::EndsAfterEndCode);
     row("a file that ends before bank 2", "", "", -1, "", Shape::EndsBeforeBank2);
@@ -262,12 +264,17 @@ void TestMessageList::listsWhatTheArrowsShow() {
         QTest::mouseClick(m_view->horizontalHeader()->viewport(), Qt::LeftButton, {},
                           QPoint(m_view->horizontalHeader()->sectionViewportPosition(sortBy) + 5, 5));
     if (!find.isEmpty()) {
+        const QStringList searches = find.split(u'|');
         findText->setFocus();
-        for (const QString& typed : find.split(u'|')) {
+        for (qsizetype i = 0; i < searches.size(); ++i) {
+            if (i > 0) {
+                QTest::keyClick(findText, Qt::Key_Down);
+                findText->setFocus();
+            }
             findText->selectAll();
-            QTest::keyClicks(findText, typed);
+            QTest::keyClicks(findText, searches[i]);
         }
-        find = find.section(u'|', -1);
+        find = searches.constLast();
     }
     const QList<Shown> listed = Listed();
     if (!open.isEmpty()) {
@@ -332,6 +339,9 @@ void TestMessageList::Open(const QString& how) {
         auto* findText = m_list->findChild<QLineEdit*>(QStringLiteral("FindText"));
         findText->setFocus();
         QTest::keyClick(findText, Qt::Key_Down);
+        // Down from the search box chooses the first row found.
+        QCOMPARE(m_view->currentIndex().row(), 0);
+        QVERIFY(m_view->selectionModel()->isRowSelected(0, {}));
         QTest::keyClick(m_view, Qt::Key_Down);
         const QRect cell = m_view->visualRect(m_view->currentIndex());
         // A double-click as the window system delivers it: a click, then the second press as a double-click.
