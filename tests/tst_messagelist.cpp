@@ -130,6 +130,7 @@ void TestMessageList::init() {
             position = next;
         }
     }
+    // The file then ends where its shape says.
     switch (shape) {
     case Shape::EndsAfterEndCode:
         m_fileSize = std::next(m_made.find(Bank2Start), 300)->first - 1;
