@@ -172,11 +172,12 @@ bool MessageList::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         // From the search box, Down goes on into the list, at its first row when none is chosen yet.
         if (watched == FindText && (key == Qt::Key_Down || key == Qt::Key_PageDown) && m_filter->rowCount() > 0) {
-            Messages->setFocus();
+            // Chosen before the list has the focus: taking it makes the first cell current without choosing its row.
             if (!Messages->currentIndex().isValid()) {
                 Messages->setCurrentIndex(m_filter->index(0, 0));
                 Messages->selectRow(0);
             }
+            Messages->setFocus();
             return true;
         }
         if (watched == Messages && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
