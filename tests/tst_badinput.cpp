@@ -241,6 +241,11 @@ void TestBadInput::newTextOfEveryKind_data() {
                                            << "overwrites the 16 bytes after that message, and with them messages 2 to "
                                               "4 of bank 1. Write"
                                            << QString() << Bytes{};
+    // Ending just where the message after the next one begins: that one is not named.
+    QTest::newRow("longer, up to the message after the next") << QStringLiteral("First<E>Second") << false
+                                                              << "after that message, and with them message 2 of bank "
+                                                                 "1. Write"
+                                                              << QString() << Bytes{};
     QTest::newRow("line ends only") << QStringLiteral("\n\n\n") << false << "" << QString() << Bytes{0x7F};
     // Characters the game has no code for: the write asks first, and this answer is No.
     QTest::newRow("outside the BMP") << QStringLiteral("Hi\U0001F600there") << false
