@@ -236,8 +236,7 @@ Status RomFile::Close() {
     return {};
 }
 
-// The file is named only when a read fails: a copy of its path on every read would cost more than the
-// decoding of a message.
+// The file is named only when a read fails: a read that works copies no path, as the index arrows make one a click.
 Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, std::int64_t atMost) {
     Stretch stretch;
     const Opened opened = OpenRegular(path, false);
