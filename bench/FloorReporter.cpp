@@ -87,7 +87,7 @@ int RunBenchmarks(const std::vector<Budget>& budgets) {
             const double ratio = *subject / *floor;
             std::printf("   floor %-24s %10s   ratio %6.2f", budget.floor.c_str(), Readable(*floor).c_str(), ratio);
             if (budget.maxRatio > 0) {
-                std::printf("   budget %.2gx", budget.maxRatio);
+                std::printf("   budget %.3gx", budget.maxRatio);
                 met = met && ratio <= budget.maxRatio;
             }
         }

@@ -1,5 +1,7 @@
 #include "codec/CharTable.h"
 
+#include <algorithm>
+
 namespace kyrel {
 
 namespace {
@@ -62,6 +64,16 @@ void CharTable::BuildCharTable() {
     static_assert(std::size(dictionary) == 0xE9 - 0x8C);
     for (std::size_t i = 0; i < std::size(dictionary); ++i)
         m_entries[0x8C + i] = dictionary[i];
+
+    for (std::size_t b = 0; b < m_blocks.size(); ++b) {
+        const std::u16string& text = m_entries[b];
+        Block& block = m_blocks[b];
+        block = {};
+        if (text.size() <= BlockWidth) {
+            std::copy(text.begin(), text.end(), block.head.begin());
+            block.size = static_cast<std::uint8_t>(text.size());
+        }
+    }
 }
 
 const CharTable& BuiltCharTable() {

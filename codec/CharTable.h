@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,12 +19,22 @@ public:
     // The display text of byte value b; empty when the game byte has no text of its own.
     [[nodiscard]] const std::u16string& Lookup(std::uint8_t b) const { return m_entries[b]; }
 
+    // The same text as one fixed-width block, for a reader that copies whole blocks without looking at each
+    // text's length: the first `size` characters count. A size of 0 where the text is empty or longer than a block.
+    static constexpr std::size_t BlockWidth = 8; // the longest text of the built table, "<BORDER>"
+    struct alignas(32) Block {
+        std::array<char16_t, BlockWidth> head{};
+        std::uint8_t size = 0;
+    };
+    [[nodiscard]] const Block& BlockOf(std::uint8_t b) const { return m_blocks[b]; }
+
     void SetPendingArgument() { m_entries[ArgumentMarker].assign(1, u'1'); }
     void ClearPendingArgument() { m_entries[ArgumentMarker].clear(); }
     [[nodiscard]] bool PendingArgument() const { return !m_entries[ArgumentMarker].empty(); }
 
 private:
     std::array<std::u16string, 257> m_entries;
+    std::array<Block, 256> m_blocks{};
 };
 
 // A table built once and shared, for reading display texts (its marker stays empty).

@@ -2,19 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace kyrel {
 
 namespace {
-
-// An argument byte as the pane shows it: decimal, no leading zeros; appended in place, as every tag has one.
-void AppendDecimal(std::u16string& text, std::uint8_t b) {
-    if (b >= 100)
-        text.push_back(static_cast<char16_t>(u'0' + b / 100));
-    if (b >= 10)
-        text.push_back(static_cast<char16_t>(u'0' + b / 10 % 10));
-    text.push_back(static_cast<char16_t>(u'0' + b % 10));
-}
 
 class MarkerGuard {
 public:
@@ -79,6 +71,67 @@ std::optional<ReadExtent> Walk(std::span<const std::uint8_t> bytes, const Reader
     return extent;
 }
 
+// The text as the pane shows it, and the table's marker set while an argument byte is due. Each byte's text is
+// copied as the table's fixed-width block into a buffer on the stack, which goes into the string when it fills:
+// most messages fit it, so their text is made once, at its own length.
+class PaneText {
+public:
+    explicit PaneText(CharTable& table) : m_table(table) {}
+    PaneText(const PaneText&) = delete;
+    PaneText& operator=(const PaneText&) = delete;
+
+    void Code(std::uint8_t b) {
+        if (TakesArgument(b))
+            m_table.SetPendingArgument();
+        const CharTable::Block& block = m_table.BlockOf(b);
+        if (block.size != 0) [[likely]] {
+            Room(CharTable::BlockWidth);
+            std::memcpy(m_out, block.head.data(), sizeof block.head);
+            m_out += block.size;
+        } else if (const std::u16string& shown = m_table.Lookup(b); shown.empty()) {
+            Put(HexInParentheses(b));
+        } else {
+            Put(shown);
+        }
+    }
+    void Argument(std::uint8_t b) {
+        // An argument byte in decimal, no leading zeros: three digits at most.
+        Room(3);
+        if (b >= 100)
+            *m_out++ = static_cast<char16_t>(u'0' + b / 100);
+        if (b >= 10)
+            *m_out++ = static_cast<char16_t>(u'0' + b / 10 % 10);
+        *m_out++ = static_cast<char16_t>(u'0' + b % 10);
+        m_table.ClearPendingArgument();
+    }
+    [[nodiscard]] std::u16string Take() {
+        Flush();
+        return std::move(m_text);
+    }
+
+private:
+    void Room(std::size_t count) {
+        if (static_cast<std::size_t>(m_block.data() + m_block.size() - m_out) < count)
+            Flush();
+    }
+    void Put(std::u16string_view text) {
+        Room(text.size());
+        if (text.size() > m_block.size())
+            m_text += text;
+        else
+            m_out = std::copy(text.begin(), text.end(), m_out);
+    }
+    void Flush() {
+        m_text.append(m_block.data(), static_cast<std::size_t>(m_out - m_block.data()));
+        m_out = m_block.data();
+    }
+
+    CharTable& m_table;
+    std::array<char16_t, 512> m_block; // filled up to m_out; never read past it
+    char16_t* m_out = m_block.data();
+    std::u16string m_text;
+};
+
 struct NoText {
     void Code(std::uint8_t) {}
     void Argument(std::uint8_t) {}
@@ -103,32 +156,10 @@ ReadResult DecodeMessage(std::span<const std::uint8_t> bytes, const ReaderState&
         result.failure.position = state.ReadPos;
         return result;
     }
-    // The text as the pane shows it, and the table's marker set while an argument byte is due.
-    struct Text {
-        CharTable& table;
-        std::u16string text;
-        void Code(std::uint8_t b) {
-            if (TakesArgument(b))
-                table.SetPendingArgument();
-            // Most texts are one letter; none is copied into a temporary on its way.
-            const std::u16string& shown = table.Lookup(b);
-            if (shown.size() == 1)
-                text.push_back(shown.front());
-            else if (shown.empty())
-                text += HexInParentheses(b);
-            else
-                text += shown;
-        }
-        void Argument(std::uint8_t b) {
-            AppendDecimal(text, b);
-            table.ClearPendingArgument();
-        }
-    } shown{table, {}};
-    // Most messages fit, so the text is rarely moved while it grows.
-    shown.text.reserve(256);
+    PaneText shown(table);
     const ReadExtent extent = *Walk(bytes, state, rule, shown);
     result.state = extent.state;
-    result.text = std::move(shown.text);
+    result.text = shown.Take();
     result.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(extent.kept));
     return result;
 }
@@ -199,15 +230,23 @@ ReadResult ReadMessage(const std::filesystem::path& path, const ReaderState& sta
     table.ClearPendingArgument();
     if (state.ReadPos < 1)
         return DecodeMessage({}, state, table, rule);
-    const Stretch stretch = ReadStretch(path, state.ReadPos, static_cast<std::int64_t>(ReachOf(rule)));
+    // The index view's stretch is read onto the stack; only a byte view's longer count needs room from the heap. Either
+    // is left as it is until the read fills it.
+    std::array<std::uint8_t, 2 * IndexViewLimit> local;
+    std::unique_ptr<std::uint8_t[]> large;
+    std::span<std::uint8_t> into(local);
+    if (const std::size_t reach = ReachOf(rule); reach > local.size()) {
+        large = std::make_unique_for_overwrite<std::uint8_t[]>(reach);
+        into = {large.get(), reach};
+    } else {
+        into = into.first(reach);
+    }
+    const StretchRead read = ReadStretchInto(path, state.ReadPos, into);
+    if (read.ok() && state.ReadPos <= read.fileSize)
+        return DecodeMessage(into.first(static_cast<std::size_t>(read.got)), state, table, rule);
     ReadResult failed;
     failed.state = state;
-    if (!stretch.ok())
-        failed.failure = stretch.failure;
-    else if (state.ReadPos > stretch.fileSize)
-        failed.failure = PastEndOf(path, state.ReadPos, stretch.fileSize);
-    else
-        return DecodeMessage(stretch.bytes, state, table, rule);
+    failed.failure = read.ok() ? PastEndOf(path, state.ReadPos, read.fileSize) : read.failure;
     return failed;
 }
 

@@ -67,6 +67,85 @@ int CloseFile(int fd) {
     return ::close(fd);
 }
 #endif
+
+using kyrel::FailureCode;
+
+// A file opened for reading or writing, or why not: only a regular file is kept, and the kind is asked of the
+// opened file, so a file swapped for something else after a look cannot slip in. The same look gives the size.
+struct Opened {
+    int fd = -1;
+    std::int64_t size = 0;
+    FailureCode code = FailureCode::None;
+    int osError = 0;
+};
+
+int OsError(int err) {
+    return err ? err : EIO;
+}
+
+kyrel::Failure Named(FailureCode code, std::string name, int osError) {
+    kyrel::Failure failure{code, std::move(name)};
+    failure.osError = osError;
+    return failure;
+}
+
+Opened OpenRegular(const std::filesystem::path& path, bool write) {
+    errno = 0;
+    const int fd = OpenFile(path, write);
+    if (fd < 0) {
+        if (errno == EISDIR)
+            return {-1, 0, FailureCode::NotRegularFile, 0};
+        return {-1, 0, FailureCode::CannotOpen, OsError(errno)};
+    }
+    StatBuffer st{};
+    if (StatFile(fd, &st) != 0) {
+        const int err = errno;
+        CloseFile(fd);
+        return {-1, 0, FailureCode::CannotOpen, OsError(err)};
+    }
+    if (!IsRegular(st)) {
+        CloseFile(fd);
+        return {-1, 0, FailureCode::NotRegularFile, 0};
+    }
+    return {fd, static_cast<std::int64_t>(st.st_size)};
+}
+
+// Reads until `into` is full or the file ends, from a 0-based offset: how many bytes, or -1 with errno set.
+long long ReadFully(int fd, std::int64_t offset, std::span<std::uint8_t> into) {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        errno = 0;
+        const long long got =
+            ReadAt(fd, into.data() + done, into.size() - done, offset + static_cast<std::int64_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<long long>(done);
+}
+
+// The one read of a stretch of a file of `size` bytes: up to atMost bytes from a 1-based position, none past the end.
+std::size_t StretchLength(std::int64_t size, std::int64_t position, std::int64_t atMost) {
+    return static_cast<std::size_t>(
+        std::clamp<std::int64_t>(size - position + 1, 0, std::max<std::int64_t>(atMost, 0)));
+}
+
+// Closes a descriptor when a read is done; a read has nothing to lose at the close.
+class Closer {
+public:
+    explicit Closer(int fd) : m_fd(fd) {}
+    ~Closer() { CloseFile(m_fd); }
+    Closer(const Closer&) = delete;
+    Closer& operator=(const Closer&) = delete;
+
+private:
+    int m_fd;
+};
+
 } // namespace
 
 namespace kyrel {
@@ -92,33 +171,16 @@ RomFile::~RomFile() {
 }
 
 Failure RomFile::Failed(FailureCode code, int err) const {
-    Failure failure{code, m_name};
-    failure.osError = err ? err : EIO;
-    return failure;
+    return Named(code, m_name, OsError(err));
 }
 
 Status RomFile::Open(const std::filesystem::path& path, Access access) {
     (void)Close();
     m_name = PathText(path);
-    errno = 0;
-    const int fd = OpenFile(path, access == Access::ReadWrite);
-    if (fd < 0) {
-        if (errno == EISDIR)
-            return {{FailureCode::NotRegularFile, m_name}};
-        return {Failed(FailureCode::CannotOpen, errno)};
-    }
-    // The kind is asked of the opened file, so a file swapped for something else after a look cannot slip in.
-    StatBuffer st{};
-    if (StatFile(fd, &st) != 0) {
-        const int err = errno;
-        CloseFile(fd);
-        return {Failed(FailureCode::CannotOpen, err)};
-    }
-    if (!IsRegular(st)) {
-        CloseFile(fd);
-        return {{FailureCode::NotRegularFile, m_name}};
-    }
-    m_fd = fd;
+    const Opened opened = OpenRegular(path, access == Access::ReadWrite);
+    if (opened.fd < 0)
+        return {Named(opened.code, m_name, opened.osError)};
+    m_fd = opened.fd;
     return {};
 }
 
@@ -131,20 +193,10 @@ SizeResult RomFile::Size() const {
 }
 
 SizeResult RomFile::Read(std::int64_t position, std::span<std::uint8_t> into) const {
-    std::size_t done = 0;
-    while (done < into.size()) {
-        errno = 0;
-        const long long got =
-            ReadAt(m_fd, into.data() + done, into.size() - done, position - 1 + static_cast<std::int64_t>(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return {0, Failed(FailureCode::CannotRead, errno)};
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return {static_cast<std::int64_t>(done), {}};
+    const long long got = ReadFully(m_fd, position - 1, into);
+    if (got < 0)
+        return {0, Failed(FailureCode::CannotRead, errno)};
+    return {static_cast<std::int64_t>(got), {}};
 }
 
 Status RomFile::WriteByte(std::int64_t position, std::uint8_t value) const {
@@ -184,25 +236,40 @@ Status RomFile::Close() {
     return {};
 }
 
+// The file is named only when a read fails: a read that works copies no path, as the index arrows make one a click.
 Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, std::int64_t atMost) {
     Stretch stretch;
-    RomFile file;
-    if (Status opened = file.Open(path, RomFile::Access::Read); !opened.ok()) {
-        stretch.failure = opened.failure;
+    const Opened opened = OpenRegular(path, false);
+    if (opened.fd < 0) {
+        stretch.failure = Named(opened.code, PathText(path), opened.osError);
         return stretch;
     }
-    const SizeResult size = file.Size();
-    if (!size.ok()) {
-        stretch.failure = size.failure;
-        return stretch;
+    const Closer closer(opened.fd);
+    stretch.fileSize = opened.size;
+    stretch.bytes.resize(StretchLength(opened.size, position, atMost));
+    const long long got = ReadFully(opened.fd, position - 1, stretch.bytes);
+    if (got < 0) {
+        const int err = errno;
+        stretch.failure = Named(FailureCode::CannotRead, PathText(path), OsError(err));
+        stretch.bytes.clear();
+    } else {
+        stretch.bytes.resize(static_cast<std::size_t>(got));
     }
-    stretch.fileSize = size.size;
-    stretch.bytes.resize(static_cast<std::size_t>(
-        std::clamp<std::int64_t>(size.size - position + 1, 0, std::max<std::int64_t>(atMost, 0))));
-    const SizeResult got = file.Read(position, stretch.bytes);
-    stretch.bytes.resize(static_cast<std::size_t>(got.size));
-    stretch.failure = got.failure;
     return stretch;
+}
+
+StretchRead ReadStretchInto(const std::filesystem::path& path, std::int64_t position, std::span<std::uint8_t> into) {
+    const Opened opened = OpenRegular(path, false);
+    if (opened.fd < 0)
+        return {0, 0, Named(opened.code, PathText(path), opened.osError)};
+    const Closer closer(opened.fd);
+    const long long got =
+        ReadFully(opened.fd, position - 1, into.first(StretchLength(opened.size, position, std::ssize(into))));
+    if (got < 0) {
+        const int err = errno;
+        return {0, opened.size, Named(FailureCode::CannotRead, PathText(path), OsError(err))};
+    }
+    return {static_cast<std::int64_t>(got), opened.size, {}};
 }
 
 Failure PastEndOf(const std::filesystem::path& path, std::int64_t position, std::int64_t size) {

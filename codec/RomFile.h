@@ -70,6 +70,17 @@ struct [[nodiscard]] Stretch {
 // closes it again: one read, as a message needs.
 [[nodiscard]] Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, std::int64_t atMost);
 
+struct [[nodiscard]] StretchRead {
+    std::int64_t got = 0; // bytes read into the caller's buffer
+    std::int64_t fileSize = 0;
+    Failure failure;
+    [[nodiscard]] bool ok() const { return failure.ok(); }
+};
+
+// ReadStretch into the caller's buffer, for reads made many times in a row: up to into.size() bytes.
+[[nodiscard]] StretchRead ReadStretchInto(const std::filesystem::path& path, std::int64_t position,
+                                          std::span<std::uint8_t> into);
+
 // A position that a file of `size` bytes ends before.
 [[nodiscard]] Failure PastEndOf(const std::filesystem::path& path, std::int64_t position, std::int64_t size);
 

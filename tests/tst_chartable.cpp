@@ -64,6 +64,9 @@ private slots:
         QFETCH(QString, expected);
         const CharTable table = Built();
         QCOMPARE(QString::fromStdU16String(table.Lookup(static_cast<std::uint8_t>(byte))), expected);
+        // The reader copies the same text as one block; a byte without a text of its own has none.
+        const CharTable::Block& block = table.BlockOf(static_cast<std::uint8_t>(byte));
+        QCOMPARE(QString::fromUtf16(block.head.data(), block.size), expected);
     }
 
     void countsOfTextAndEmpty() {
