@@ -281,6 +281,12 @@ private slots:
             << 2 << false << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
             << "10 21 32 43 54 65 76 00 98 A9 BA CB DC ED FE 0F"
             << "ChangedSinceWrite path=%1 position=8 " << uncut << 0;
+        QTest::newRow("a byte inside the first run changed since")
+            << 2 << false << "10 21 00 43 54 65 76 87 98 A9 BA CB DC ED FE 0F"
+            << "10 21 00 43 54 65 76 87 98 A9 BA CB DC ED FE 0F"
+            << "ChangedSinceWrite path=%1 position=3 " << uncut << 0;
+        QTest::newRow("the second run on the last byte")
+            << 10 << false << unchanged << "10 21 32 43 54 65 76 87 98 AA BB CB DC ED FE CC" << QString() << uncut << 2;
         QTest::newRow("the second run past the end")
             << 11 << false << unchanged << unchanged << "NoRoom path=%1 position=17 count=1 size=16 " << uncut << 0;
         QTest::newRow("before the file") << 0 << false << unchanged << unchanged << "BeforeFile path=%1 position=0 "
