@@ -318,11 +318,22 @@ void TestMessageList::listsWhatTheArrowsShow() {
         QCOMPARE(m_view->isVisible(), !walked.isEmpty());
         QCOMPARE(reason->text().contains(QDir::toNativeSeparators(RomPath())), walked.isEmpty());
         if (write.isEmpty()) {
-            // A message the file cuts short is as long as what is left of it.
-            for (int row = 0; row < listed.size(); ++row)
+            // A message the file cuts short is as long as what is left of it; a tooltip, however long the text,
+            // keeps to lines a reader follows.
+            for (int row = 0; row < listed.size(); ++row) {
                 QCOMPARE(m_view->model()->index(row, 3).data().toString(),
                          QString::number(std::min<qint64>(m_made.at(listed[row].position).first,
                                                           m_fileSize - listed[row].position + 1)));
+                for (const QString& line : m_view->model()->index(row, 4).data(Qt::ToolTipRole).toString().split(u'\n'))
+                    QVERIFY2(line.size() <= 70, qPrintable(line));
+            }
+        }
+        if (walked.size() > 5) {
+            // Down from the search box goes on into the list at the row already chosen.
+            m_view->setCurrentIndex(m_view->model()->index(5, 0));
+            findText->setFocus();
+            QTest::keyClick(findText, Qt::Key_Down);
+            QCOMPARE(m_view->currentIndex().row(), 5);
         }
     }
 }

@@ -105,6 +105,9 @@ void TestPlacement::beside_data() {
     // 800x600: no side has room even for 420x300, and the screen's top-left corner covers the least.
     QTest::newRow("800x600: covers the least of it")
         << QRect(239, 165, 554, 435) << QRect(0, 0, 800, 600) << QRect(0, 0, 648, 470);
+    // Centred: both top corners cover as little, and the first of them, on the left, is taken.
+    QTest::newRow("800x600, centred: the first of two that cover as little")
+        << QRect(123, 83, 554, 435) << QRect(0, 0, 800, 600) << QRect(0, 0, 648, 470);
 }
 
 void TestPlacement::beside() {
