@@ -207,6 +207,21 @@ void TestReports::sentence_data() {
     QTest::newRow("import of translations all in the ROM already")
         << Reports::NothingToImport(held, QStringLiteral("fr.po"))
         << "Nothing was written: the ROM already holds every translation of fr.po.";
+    RomPatch::Made patch;
+    patch.patch.patch.assign(46, 0x00);
+    patch.patch.headerLeftOut = true;
+    patch.messages = {0, 1};
+    QTest::newRow("patch of one message, nothing outside")
+        << Reports::PatchSaved(QStringLiteral("fr.bps"), patch)
+        << "Wrote fr.bps (46 bytes): 1 message of bank 2 differs from the original.\n\nThe patch leaves out the "
+           "512-byte copier header, so it applies to the game's ROM with or without it.";
+    patch.patch = {};
+    patch.patch.code = kyrel::MakeCode::IpsShrinks;
+    patch.patch.originalSize = 1;
+    QTest::newRow("IPS of an empty ROM") << Reports::PatchRefused(patch)
+                                         << "No patch was made: the ROM (0 bytes) is shorter than the original (1 "
+                                            "byte), and an IPS patch cannot make a file shorter. Choose a BPS patch "
+                                            "instead.";
     const WriteHistory::Change import{QStringLiteral("fr.po"), {{918210, {0x01}, {0x02}}}};
     const WriteHistory::Change write{{}, {{918210, {0x01}, {0x02}}}};
     QTest::newRow("undo item of an import") << Reports::UndoItem(&import) << "&Undo Import of fr.po";
