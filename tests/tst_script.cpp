@@ -89,7 +89,10 @@ void TestScript::init() {
     m_rom = Save(kyrel::testing::MakeDemoRom());
     Ui().Load(m_rom);
     Answerer().Clear();
-    m_exported = Export(QStringLiteral("quillmere.po"));
+    // The name proposed is the ROM's, in its folder.
+    AnswerFileDialog(ProposedName);
+    Ui().Choose("ExportScript");
+    m_exported = ScriptPath(QStringLiteral("quillmere.po"));
     m_entries = ReadScript(m_exported);
     QCOMPARE(m_entries.size(), std::size_t(748));
     QCOMPARE(Said(), QStringLiteral("The script of 747 messages was saved as %1. Translate it in a translation tool, "

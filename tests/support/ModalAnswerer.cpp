@@ -55,7 +55,8 @@ void AnswerFileDialogs(const QStringList& paths) {
         }
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         // The whole path at once: typing it key by key opens the completion popup on every folder.
-        name->setText(path);
+        if (path != ProposedName)
+            name->setText(path);
         QTest::keyClick(name, Qt::Key_Return);
     });
     poll->start();

@@ -43,5 +43,7 @@ private:
 // Answers the next modal file dialog by typing a path into its file name box and pressing Enter; an empty
 // path cancels it instead.
 void AnswerFileDialog(const QString& path);
+// As a path for the answers: the name the dialog proposes, taken as it stands.
+inline const QString ProposedName = QStringLiteral("*");
 // Answers the next modal file dialogs, one path each, in order.
 void AnswerFileDialogs(const QStringList& paths);
