@@ -1,5 +1,6 @@
 // The sentences the main window shows about writes, copies and the size of new text, built without a window.
 #include "editor/Reports.h"
+#include "editor/TextForms.h"
 
 #include <QTest>
 
@@ -29,6 +30,17 @@ void TestReports::sentence_data() {
     QTest::newRow("no bytes") << Reports::Bytes(0) << "0 bytes";
     QTest::newRow("one byte") << Reports::Bytes(1) << "1 byte";
     QTest::newRow("two bytes") << Reports::Bytes(2) << "2 bytes";
+    // Tooltips wrap at 70 characters: between words, and inside a word longer than a line, but never inside a
+    // character outside the BMP.
+    const QString seventy = QString(34, u'a') + u' ' + QString(35, u'b');
+    QTest::newRow("tooltip of exactly a line") << TextForms::ToolTip(seventy) << seventy;
+    QTest::newRow("tooltip one character longer")
+        << TextForms::ToolTip(seventy + u'b') << QString(34, u'a') + u'\n' + QString(36, u'b');
+    QString faces;
+    for (int i = 0; i < 40; ++i)
+        faces += QStringLiteral("\U0001F600");
+    QTest::newRow("tooltip of a long word of pairs")
+        << TextForms::ToolTip(u'a' + faces) << u'a' + faces.left(68) + u'\n' + faces.mid(68);
 
     // Every reason the codec gives, one case each.
     using Code = kyrel::FailureCode;

@@ -207,6 +207,7 @@ void TestScript::importDecides_data() {
     };
     row("fits and is padded", "Hi", "", false, "");
     row("line ends as in the pane", "Hi\nthere", "", false, "");
+    row("line ends of another system", "Hi\r\nthere", "", false, "");
     row("exactly fits", QString(24, u'Z'), "", false, "");
     row("one byte longer", QString(25, u'Z'), "", false, "needs 26 bytes, 25 fit.");
     row("bad argument", "Hi<COLOR>ab", "", false, "The argument after <COLOR> at line 1, column 10 is \"ab\"");
@@ -271,7 +272,7 @@ void TestScript::importDecides() {
     Bytes expected = RomBytes(m_rom);
     if (written) {
         const Bytes padded =
-            Padded(translation.replace(u'\n', QStringLiteral("\r\n")).toStdU16String(), message->bytes);
+            Padded(translation.remove(u'\r').replace(u'\n', QStringLiteral("\r\n")).toStdU16String(), message->bytes);
         std::copy(padded.begin(), padded.end(), expected.begin() + message->position - 1);
     }
     Import(script);
@@ -290,6 +291,7 @@ void TestScript::importDecides() {
                                                      "written:")),
              qPrintable(question.text));
     QVERIFY2(question.details.contains(reason), qPrintable(question.details));
+    QVERIFY2(!question.text.contains(QStringLiteral("no code")), qPrintable(question.text));
     QVERIFY2(Said().startsWith(QStringLiteral("1 translation written: ")), qPrintable(Said()));
 }
 
