@@ -29,8 +29,11 @@ target_link_libraries(tst_reports PRIVATE kyrel_editor)
 kyrel_add_test(tst_undo)
 target_link_libraries(tst_undo PRIVATE kyrel_editor_driver)
 
+# On a screen with room beside the main window for the Messages window.
 kyrel_add_test(tst_messagelist)
 target_link_libraries(tst_messagelist PRIVATE kyrel_editor_driver)
+set_tests_properties(tst_messagelist PROPERTIES ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/support/screen-1280x1024.json")
 
 kyrel_add_test(tst_script)
 target_link_libraries(tst_script PRIVATE kyrel_editor_driver)

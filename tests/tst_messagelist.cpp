@@ -153,6 +153,8 @@ void TestMessageList::init() {
     Ui().Choose("ViewMessages");
     m_list = MessageList::Instance();
     QVERIFY(m_list && QTest::qWaitForWindowExposed(m_list));
+    // Beside the main window, not over it: the screen has room on its right.
+    QVERIFY(!m_list->frameGeometry().intersects(Dialog().frameGeometry()));
     m_view = m_list->findChild<QTableView*>(QStringLiteral("Messages"));
     QVERIFY(m_view);
 }
