@@ -3,6 +3,7 @@
 #include "codec/MessageEncoder.h"
 #include "codec/PoFile.h"
 #include "codec/ScriptImport.h"
+#include "editor/Script.h"
 #include "tests/support/EditorTest.h"
 
 #include <QAction>
@@ -329,6 +330,20 @@ void TestScript::importWritesEachMessageInPlaceAndUndoes() {
              qPrintable(QStringLiteral("%1 written, %2 left out").arg(written).arg(leftOut)));
     const QString script = ScriptPath(QStringLiteral("fr.po"));
     WriteScript(script, translated);
+
+    // Each run of the plan lies inside the message of the translation it is told to belong to.
+    kyrel::CharTable table;
+    table.BuildCharTable();
+    const Bytes scriptBytes = RomBytes(script);
+    const Script::ImportPlan plan =
+        Script::PlanImport(std::string_view(reinterpret_cast<const char*>(scriptBytes.data()), scriptBytes.size()),
+                           kyrel::testing::FsPath(m_rom), {kyrel::Bank1Start, kyrel::Bank2Start}, table);
+    QCOMPARE(plan.runTranslation.size(), plan.runs.size());
+    for (std::size_t i = 0; i < plan.runs.size(); ++i) {
+        const Script::Message& message = plan.translations.at(plan.runTranslation[i]).message;
+        QVERIFY(plan.runs[i].start >= message.position &&
+                plan.runs[i].start + std::int64_t(plan.runs[i].after.size()) <= message.position + message.bytes);
+    }
 
     const QString shown = Ui().Pane();
     Import(script);
