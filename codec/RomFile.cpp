@@ -236,6 +236,22 @@ Status RomFile::Close() {
     return {};
 }
 
+namespace {
+
+// The one read of an opened file's stretch into the buffer, as much of it as the file holds from the position.
+StretchRead ReadOpened(const Opened& opened, const std::filesystem::path& path, std::int64_t position,
+                       std::span<std::uint8_t> into) {
+    const long long got =
+        ReadFully(opened.fd, position - 1, into.first(StretchLength(opened.size, position, std::ssize(into))));
+    if (got < 0) {
+        const int err = errno;
+        return {0, opened.size, Named(FailureCode::CannotRead, PathText(path), OsError(err))};
+    }
+    return {static_cast<std::int64_t>(got), opened.size, {}};
+}
+
+} // namespace
+
 // The file is named only when a read fails: a read that works copies no path, as the index arrows make one a click.
 Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, std::int64_t atMost) {
     Stretch stretch;
@@ -245,16 +261,11 @@ Stretch ReadStretch(const std::filesystem::path& path, std::int64_t position, st
         return stretch;
     }
     const Closer closer(opened.fd);
-    stretch.fileSize = opened.size;
     stretch.bytes.resize(StretchLength(opened.size, position, atMost));
-    const long long got = ReadFully(opened.fd, position - 1, stretch.bytes);
-    if (got < 0) {
-        const int err = errno;
-        stretch.failure = Named(FailureCode::CannotRead, PathText(path), OsError(err));
-        stretch.bytes.clear();
-    } else {
-        stretch.bytes.resize(static_cast<std::size_t>(got));
-    }
+    const StretchRead read = ReadOpened(opened, path, position, stretch.bytes);
+    stretch.bytes.resize(static_cast<std::size_t>(read.got));
+    stretch.fileSize = read.fileSize;
+    stretch.failure = read.failure;
     return stretch;
 }
 
@@ -263,13 +274,7 @@ StretchRead ReadStretchInto(const std::filesystem::path& path, std::int64_t posi
     if (opened.fd < 0)
         return {0, 0, Named(opened.code, PathText(path), opened.osError)};
     const Closer closer(opened.fd);
-    const long long got =
-        ReadFully(opened.fd, position - 1, into.first(StretchLength(opened.size, position, std::ssize(into))));
-    if (got < 0) {
-        const int err = errno;
-        return {0, opened.size, Named(FailureCode::CannotRead, PathText(path), OsError(err))};
-    }
-    return {static_cast<std::int64_t>(got), opened.size, {}};
+    return ReadOpened(opened, path, position, into);
 }
 
 Failure PastEndOf(const std::filesystem::path& path, std::int64_t position, std::int64_t size) {
